@@ -18,7 +18,7 @@
 #include "convert/testing/recording_display.h"
 #include "convert/testing/reference_cleaner.h"
 #include "convert/testing/scripted_book_target.h"
-#include "convert/testing/temp_dir.h"
+#include "testing/temp_dir.h"
 
 namespace cardwharf {
 namespace {

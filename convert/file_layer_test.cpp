@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "convert/testing/faulty_file_system.h"
-#include "convert/testing/temp_dir.h"
+#include "testing/temp_dir.h"
 
 namespace cardwharf {
 namespace {

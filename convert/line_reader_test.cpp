@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "convert/testing/faulty_file_system.h"
-#include "convert/testing/temp_dir.h"
+#include "testing/temp_dir.h"
 
 namespace cardwharf {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/testing/temp_dir.h"
+#include "testing/temp_dir.h"
 
 namespace cardwharf {
 namespace {

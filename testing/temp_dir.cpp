@@ -1,4 +1,4 @@
-#include "convert/testing/temp_dir.h"
+#include "testing/temp_dir.h"
 
 #include <stdlib.h>
 

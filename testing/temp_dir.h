@@ -1,8 +1,8 @@
 // TempDir: a fresh folder for one test, removed with everything in it when
 // the test is done. For tests only.
 
-#ifndef CARDWHARF_CONVERT_TESTING_TEMP_DIR_H_
-#define CARDWHARF_CONVERT_TESTING_TEMP_DIR_H_
+#ifndef CARDWHARF_TESTING_TEMP_DIR_H_
+#define CARDWHARF_TESTING_TEMP_DIR_H_
 
 #include <string>
 
@@ -36,4 +36,4 @@ void writeFile(const std::string& path, const std::string& content);
 
 }  // namespace cardwharf::testing
 
-#endif  // CARDWHARF_CONVERT_TESTING_TEMP_DIR_H_
+#endif  // CARDWHARF_TESTING_TEMP_DIR_H_
