@@ -56,7 +56,9 @@ TEST(CharsetTest, EveryByteSurvivesTheRoundTrip) {
     std::string one(1, static_cast<char>(b));
     std::u16string wide = toWide(one);
     ASSERT_EQ(wide.size(), 1u) << b;
-    if (b != '?') EXPECT_NE(wide[0], u'?') << b;
+    if (b != '?') {
+      EXPECT_NE(wide[0], u'?') << b;
+    }
     EXPECT_EQ(toWide(toBytes(wide)), wide) << b;
   }
 }
