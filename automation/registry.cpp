@@ -160,12 +160,13 @@ HRESULT parseRegistration(std::string_view text, Registration* out) {
   return S_OK;
 }
 
-std::string userClassFolder() {
+std::string xdgDataHome() {
   const char* dataHome = std::getenv("XDG_DATA_HOME");
-  std::string base = dataHome != nullptr && dataHome[0] == '/' ? std::string(dataHome)
-                                                               : homeFolder() + "/.local/share";
-  return base + "/automation/classes";
+  return dataHome != nullptr && dataHome[0] == '/' ? std::string(dataHome)
+                                                   : homeFolder() + "/.local/share";
 }
+
+std::string userClassFolder() { return xdgDataHome() + "/automation/classes"; }
 
 std::vector<std::string> classFolders() {
   std::vector<std::string> folders{userClassFolder()};

@@ -47,6 +47,10 @@ HRESULT parseRegistration(std::string_view text, Registration* out);
 // The folders searched for registration files, in order.
 std::vector<std::string> classFolders();
 
+// The user's data folder: $XDG_DATA_HOME when it is an absolute path, else
+// ~/.local/share.
+std::string xdgDataHome();
+
 // The folder where this user's own registrations go.
 std::string userClassFolder();
 

@@ -36,15 +36,18 @@ HRESULT DispatchObject::GetIDsOfNames(const IID& riid, OLECHAR** names, UINT cou
   if (names == nullptr || ids == nullptr || count == 0) return E_POINTER;
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   if (names[0] == nullptr) return E_POINTER;
-  std::u16string_view wanted(names[0]);
+  DISPID id = memberId(names[0]);
+  if (id == DISPID_UNKNOWN) return DISP_E_UNKNOWNNAME;
+  ids[0] = id;
+  return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+}
+
+DISPID DispatchObject::memberId(std::u16string_view name) const {
   std::span<const std::u16string_view> members = memberNames();
   for (std::size_t i = 0; i < members.size(); ++i) {
-    if (equalsIgnoringCase(wanted, members[i])) {
-      ids[0] = static_cast<DISPID>(i + 1);
-      return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
-    }
+    if (equalsIgnoringCase(name, members[i])) return static_cast<DISPID>(i + 1);
   }
-  return DISP_E_UNKNOWNNAME;
+  return DISPID_UNKNOWN;
 }
 
 HRESULT checkArgumentCount(const DISPPARAMS* params, UINT count) {

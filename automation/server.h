@@ -32,8 +32,7 @@ class DispatchObject : public IDispatch {
   ULONG AddRef() override;
   ULONG Release() override;
 
-  // Looks the first name up among memberNames(), without regard to letter
-  // case; the member's DISPID is its index plus one. Further names (named
+  // Looks the first name up with memberId(). Further names (named
   // arguments) are not supported and answer DISP_E_UNKNOWNNAME.
   HRESULT GetIDsOfNames(const IID& riid, OLECHAR** names, UINT count, LCID lcid,
                         DISPID* ids) override;
@@ -43,7 +42,11 @@ class DispatchObject : public IDispatch {
   virtual ~DispatchObject() = default;
 
   // The object's member names; the order gives the DISPIDs.
-  virtual std::span<const std::u16string_view> memberNames() const = 0;
+  virtual std::span<const std::u16string_view> memberNames() const { return {}; }
+
+  // The DISPID of the member `name`, or DISPID_UNKNOWN. By default its index
+  // among memberNames() plus one, matched without regard to letter case.
+  virtual DISPID memberId(std::u16string_view name) const;
 
   // The current number of references.
   ULONG references() const { return refs_; }

@@ -1,0 +1,170 @@
+// The store under a real load: a reader while a conversion writes, and a
+// writer killed at random moments.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "addrbook/automation_call.h"
+#include "addrbook/quillmere_target.h"
+#include "automation/runtime.h"
+#include "quillmere/testing/quillmere_home.h"
+#include "testing/run_process.h"
+
+namespace cardwharf {
+namespace {
+
+using automation::Variant;
+
+std::string integrityOf(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_stmt* s = nullptr;
+  std::string verdict = "no answer";
+  if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK &&
+      sqlite3_step(s) == SQLITE_ROW) {
+    verdict = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+  }
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+  return verdict;
+}
+
+fieldtyp rowFor(int n) {
+  fieldtyp row;
+  row[16] = "Person";
+  row[24] = std::to_string(n);
+  row[26] = std::string(200, 'c');
+  return row;
+}
+
+class ReliabilityTest : public testing::QuillmereHome {};
+
+TEST_F(ReliabilityTest, AReaderDuringALongRunOfWritesIsNeverBlocked) {
+  const int kRows = 1500;
+  pid_t writer = ::fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    QuillmereTarget target;
+    if (target.openSession() != OpenSessionResult::opened || !target.openBook()) ::_exit(3);
+    for (int i = 0; i < kRows; ++i) {
+      fieldtyp row = rowFor(i);
+      target.postRow(row);
+    }
+    target.release();
+    ::_exit(0);
+  }
+  int reads = 0;
+  std::size_t seen = 0;
+  int status = 0;
+  while (::waitpid(writer, &status, WNOHANG) == 0 || reads < 2) {
+    testing::ProcessResult r =
+        testing::runProcess({QUILLMERE_COMMAND, "entries", "from Schedule+", "--json"});
+    if (r.exitCode == 1 && r.err.find("does not exist") != std::string::npos) continue;
+    if (r.exitCode == 1 && r.err.find("no address book") != std::string::npos) continue;
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_GE(r.out.size(), 3u);
+    ASSERT_EQ(r.out.substr(r.out.size() - 2), "]\n");
+    std::size_t entries = 0;
+    for (std::size_t at = r.out.find("\n  {\"name\": "); at != std::string::npos;
+         at = r.out.find("\n  {\"name\": ", at + 1)) {
+      ++entries;
+    }
+    EXPECT_GE(entries, seen);  // a later read never sees less
+    seen = entries;
+    ++reads;
+  }
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_GE(reads, 2);
+  EXPECT_EQ(entriesOf("from Schedule+").size(), static_cast<std::size_t>(kRows));
+}
+
+// Writes entries of `round` through the component, telling `progress` after
+// each call that returned: "e N" for entry N, "f N K" for its field K.
+[[noreturn]] void writeUntilKilled(int round, int progress) {
+  Variant session = createObject("CorvantisGroupWareSession");
+  callMember(session, "Login", {}, nullptr);
+  Variant account, books, book, entries, entry, fields;
+  callMember(session, "RootAccount", {}, &account);
+  callMember(account, "AddressBooks", {}, &books);
+  try {
+    callMember(books, "Add", {Argument::byValue("b")}, &book);
+  } catch (const std::exception&) {
+    callMember(books, "item", {Argument::byValue("b")}, &book);
+  }
+  callMember(book, "AddressBookEntries", {}, &entries);
+  for (int n = 0;; ++n) {
+    std::string name = std::to_string(round) + "-" + std::to_string(n);
+    callMember(entries, "Add", {Argument::byReference(name)}, &entry);
+    std::string line = "e " + name + "\n";
+    if (::write(progress, line.data(), line.size()) < 0) ::_exit(4);
+    for (int k = 0; k < 17; ++k) {
+      callMember(entry, "Fields", {}, &fields);
+      std::string value = std::string(50, 'v') + std::to_string(k);
+      callMember(fields, "add",
+                 {Argument::byValue("F" + std::to_string(k)), Argument::integer(1),
+                  Argument::byReference(value)},
+                 nullptr);
+      line = "f " + name + " " + std::to_string(k) + "\n";
+      if (::write(progress, line.data(), line.size()) < 0) ::_exit(4);
+    }
+  }
+}
+
+TEST_F(ReliabilityTest, AWriterKilledAtRandomLosesNothingThatWasStored) {
+  std::mt19937 random(7);
+  std::string log = home.file("progress.log");
+  for (int round = 0; round < 6; ++round) {
+    int progress = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    ASSERT_GE(progress, 0);
+    pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) writeUntilKilled(round, progress);
+    ::close(progress);
+    std::uniform_int_distribution<int> wait(30, 400);
+    std::this_thread::sleep_for(std::chrono::milliseconds(wait(random)));
+    ::kill(writer, SIGKILL);
+    int status = 0;
+    ::waitpid(writer, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself";
+
+    ASSERT_EQ(integrityOf(storePath()), "ok") << "round " << round;
+    std::map<std::string, std::set<std::string>> stored;
+    std::vector<std::string> order;
+    for (const auto& e : entriesOf("b")) {
+      order.push_back(e.name);
+      for (const auto& f : e.fields) stored[e.name].insert(f.name);
+    }
+    std::ifstream lines(log);
+    std::string kind, name, field;
+    std::size_t reported = 0;
+    while (lines >> kind >> name) {
+      if (kind == "e") {
+        ++reported;
+        ASSERT_TRUE(stored.count(name) == 1 ||
+                    std::find(order.begin(), order.end(), name) != order.end())
+            << "entry " << name << " was reported stored and is gone";
+      } else {
+        lines >> field;
+        ASSERT_EQ(stored[name].count("F" + field), 1u)
+            << "field " << field << " of " << name << " was reported stored and is gone";
+      }
+    }
+    // Nothing beyond what was reported, but for the one call under way.
+    EXPECT_LE(order.size(), reported + 1);
+  }
+}
+
+}  // namespace
+}  // namespace cardwharf
