@@ -49,7 +49,8 @@ std::string registrationText(const std::string& library) {
 std::optional<std::string> componentLibraryFor(const std::string& executable) {
   std::string folder = folderOf(executable);
   for (const std::string& candidate :
-       {folder + "/" + kComponentLibrary, folder + "/../lib/cardwharf/" + kComponentLibrary}) {
+       {folder + "/" + kComponentLibrary,
+        folder + "/" + QUILLMERE_LIBDIR_FROM_BINDIR + "/" + kComponentLibrary}) {
     if (isFile(candidate)) {
       std::vector<char> resolved(PATH_MAX + 1);
       if (::realpath(candidate.c_str(), resolved.data()) != nullptr) return resolved.data();

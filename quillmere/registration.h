@@ -16,7 +16,7 @@ std::string registrationFile();
 std::string registrationText(const std::string& library);
 
 // The component library that goes with the program at `executable`: beside
-// it (a build tree) or in ../lib/cardwharf (an installation). Nothing when
+// it (a build tree) or in the installation's lib/cardwharf. Nothing when
 // neither exists.
 std::optional<std::string> componentLibraryFor(const std::string& executable);
 

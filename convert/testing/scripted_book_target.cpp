@@ -31,6 +31,7 @@ void ScriptedBookTarget::postRow(fieldtyp& row) {
 void ScriptedBookTarget::runEnded() noexcept {
   note("runEnded");
   ++runEndedCalls;
+  if (onRunEnded) onRunEnded();
 }
 
 }  // namespace cardwharf::testing

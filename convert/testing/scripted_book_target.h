@@ -29,6 +29,8 @@ class ScriptedBookTarget final : public BookTarget {
   std::string postFailure = "Entry could not be created";
   // Run on each row before it is kept, as the address book may change it.
   std::function<void(fieldtyp&)> onPost;
+  // Run when the run tells its end.
+  std::function<void()> onRunEnded;
 
   std::vector<fieldtyp> rows;
   int openSessionCalls = 0;
