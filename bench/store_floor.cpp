@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -12,8 +13,18 @@
 
 namespace cardwharf::bench {
 
+namespace {
+
+// The floor's store is made anew for every measurement.
+const std::string& fresh(const std::string& path) {
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+  return path;
+}
+
+}  // namespace
+
 StoreFloor::StoreFloor(const std::string& path)
-    : store_(quillmere::Store::open(path, quillmere::Store::Mode::readWrite)) {
+    : store_(quillmere::Store::open(fresh(path), quillmere::Store::Mode::readWrite)) {
   book_ = store_->addBook(store_->ensureAccount("floor"), "from Schedule+");
   sqlite3* db = store_->handle();
   sqlite3_prepare_v2(db, "INSERT INTO entries(book_id, name) VALUES(?1, ?2)", -1, &entry_,

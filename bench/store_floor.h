@@ -18,7 +18,7 @@ namespace cardwharf::bench {
 
 class StoreFloor {
  public:
-  // Makes a new store at `path`.
+  // Makes a new store at `path`, replacing one an earlier measurement left.
   explicit StoreFloor(const std::string& path);
   StoreFloor(const StoreFloor&) = delete;
   StoreFloor& operator=(const StoreFloor&) = delete;
