@@ -1,5 +1,7 @@
 #include "automation/server.h"
 
+#include "automation/runtime.h"
+
 namespace cardwharf::automation {
 
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
@@ -48,6 +50,27 @@ DISPID DispatchObject::memberId(std::u16string_view name) const {
     if (equalsIgnoringCase(name, members[i])) return static_cast<DISPID>(i + 1);
   }
   return DISPID_UNKNOWN;
+}
+
+HRESULT StaticClassFactory::QueryInterface(const IID& iid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+    *out = static_cast<IClassFactory*>(this);
+    return S_OK;
+  }
+  *out = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT StaticClassFactory::CreateInstance(IUnknown* outer, const IID& iid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+  if (!isApartmentInitialized()) return CO_E_NOTINITIALIZED;
+  ComPtr<IDispatch> object;
+  if (HRESULT hr = make(&object); FAILED(hr)) return hr;
+  if (!object) return E_OUTOFMEMORY;
+  return object->QueryInterface(iid, out);
 }
 
 HRESULT checkArgumentCount(const DISPPARAMS* params, UINT count) {

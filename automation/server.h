@@ -55,6 +55,30 @@ class DispatchObject : public IDispatch {
   ULONG refs_ = 1;
 };
 
+// A server's class factory that lives as long as its library (a static
+// object: counting its references does nothing). It refuses aggregation and
+// calls from a thread without the runtime, and makes each object with
+// make().
+class StaticClassFactory : public IClassFactory {
+ public:
+  HRESULT QueryInterface(const IID& iid, void** out) override;
+  ULONG AddRef() override { return 2; }
+  ULONG Release() override { return 1; }
+  HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** out) override;
+  HRESULT LockServer(bool) override { return S_OK; }
+
+  // Gives the factory as `iid` (IUnknown or IClassFactory), for the
+  // library's entry point.
+  HRESULT get(const IID& iid, void** out) { return QueryInterface(iid, out); }
+
+ protected:
+  StaticClassFactory() = default;
+  ~StaticClassFactory() = default;
+
+  // A new object, with its one reference; a failure status to refuse.
+  virtual HRESULT make(ComPtr<IDispatch>* object) = 0;
+};
+
 // Checks the arguments of a call for a member that takes `count` positional
 // arguments: DISP_E_BADPARAMCOUNT for another count, DISP_E_NONAMEDARGS for
 // named ones, E_POINTER for a missing list.

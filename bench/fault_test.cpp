@@ -29,6 +29,7 @@
 #include "convert/testing/reference_cleaner.h"
 #include "quillmere/registration.h"
 #include "quillmere/store.h"
+#include "quillmere/testing/store_check.h"
 #include "testing/run_process.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
@@ -118,18 +119,7 @@ std::vector<quillmere::StoredEntry> storedEntries(const std::string& home) {
 }
 
 std::string integrityOf(const std::string& home) {
-  sqlite3* db = nullptr;
-  std::string path = home + "/quillmere/store.sqlite3";
-  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* s = nullptr;
-  std::string verdict = "no answer";
-  if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK &&
-      sqlite3_step(s) == SQLITE_ROW) {
-    verdict = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-  }
-  sqlite3_finalize(s);
-  sqlite3_close(db);
-  return verdict;
+  return testing::integrityOf(home + "/quillmere/store.sqlite3");
 }
 
 // The entry names that the export's contacts give, in order, worked out

@@ -268,30 +268,12 @@ class Session final : public Object {
   ContextPtr context_;
 };
 
-class Factory final : public IClassFactory {
- public:
-  HRESULT QueryInterface(const IID& iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = static_cast<IClassFactory*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+class Factory final : public StaticClassFactory {
+ private:
+  HRESULT make(ComPtr<IDispatch>* object) override {
+    *object = ComPtr<IDispatch>::adopt(new (std::nothrow) Session);
+    return S_OK;
   }
-  // The factory is static: it lives as long as the library.
-  ULONG AddRef() override { return 2; }
-  ULONG Release() override { return 1; }
-  HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    if (!isApartmentInitialized()) return CO_E_NOTINITIALIZED;
-    auto session = ComPtr<IDispatch>::adopt(new (std::nothrow) Session);
-    if (!session) return E_OUTOFMEMORY;
-    return session->QueryInterface(iid, out);
-  }
-  HRESULT LockServer(bool) override { return S_OK; }
 };
 
 }  // namespace
@@ -305,5 +287,5 @@ extern "C" __attribute__((visibility("default"))) HRESULT AutomationGetClassObje
     return CLASS_E_CLASSNOTAVAILABLE;
   }
   static Factory factory;
-  return factory.QueryInterface(*iid, out);
+  return factory.get(*iid, out);
 }

@@ -15,6 +15,7 @@
 #include "automation/runtime.h"
 #include "convert/automation_failure.h"
 #include "quillmere/testing/quillmere_home.h"
+#include "quillmere/testing/store_check.h"
 
 namespace cardwharf {
 namespace {
@@ -333,14 +334,7 @@ TEST_F(ComponentTest, AFullStoreFailsTheCallAndKeepsEverythingBefore) {
   auto stored = entriesOf("b");
   ASSERT_EQ(stored.size(), static_cast<std::size_t>(added));
   EXPECT_EQ(stored.back().name, "Person " + std::to_string(added - 1) + std::string(100, '.'));
-  sqlite3* db = nullptr;
-  sqlite3_open(storePath().c_str(), &db);
-  sqlite3_stmt* s = nullptr;
-  sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr);
-  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
-  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "ok");
-  sqlite3_finalize(s);
-  sqlite3_close(db);
+  EXPECT_EQ(testing::integrityOf(storePath()), "ok");
 }
 
 }  // namespace

@@ -19,26 +19,13 @@
 #include "addrbook/quillmere_target.h"
 #include "automation/runtime.h"
 #include "quillmere/testing/quillmere_home.h"
+#include "quillmere/testing/store_check.h"
 #include "testing/run_process.h"
 
 namespace cardwharf {
 namespace {
 
 using automation::Variant;
-
-std::string integrityOf(const std::string& path) {
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_stmt* s = nullptr;
-  std::string verdict = "no answer";
-  if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK &&
-      sqlite3_step(s) == SQLITE_ROW) {
-    verdict = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-  }
-  sqlite3_finalize(s);
-  sqlite3_close(db);
-  return verdict;
-}
 
 fieldtyp rowFor(int n) {
   fieldtyp row;
@@ -139,7 +126,7 @@ TEST_F(ReliabilityTest, AWriterKilledAtRandomLosesNothingThatWasStored) {
     ::waitpid(writer, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself";
 
-    ASSERT_EQ(integrityOf(storePath()), "ok") << "round " << round;
+    ASSERT_EQ(testing::integrityOf(storePath()), "ok") << "round " << round;
     std::map<std::string, std::set<std::string>> stored;
     std::vector<std::string> order;
     for (const auto& e : entriesOf("b")) {

@@ -212,26 +212,14 @@ class TestObject final : public DispatchObject {
   std::string id_;
 };
 
-class Factory final : public IClassFactory {
- public:
-  HRESULT QueryInterface(const IID& iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = static_cast<IClassFactory*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return 2; }
-  ULONG Release() override { return 1; }
-  HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** out) override {
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+class Factory final : public StaticClassFactory {
+ private:
+  HRESULT make(ComPtr<IDispatch>* object) override {
     control().log.push_back("create");
     if (FAILED(control().createStatus)) return control().createStatus;
-    auto object = ComPtr<IDispatch>::adopt(new TestObject("session"));
-    return object->QueryInterface(iid, out);
+    *object = ComPtr<IDispatch>::adopt(new TestObject("session"));
+    return S_OK;
   }
-  HRESULT LockServer(bool) override { return S_OK; }
 };
 
 }  // namespace
@@ -239,5 +227,5 @@ class Factory final : public IClassFactory {
 extern "C" __attribute__((visibility("default"))) HRESULT AutomationGetClassObject(
     const CLSID*, const IID* iid, void** out) {
   static Factory factory;
-  return factory.QueryInterface(*iid, out);
+  return factory.get(*iid, out);
 }

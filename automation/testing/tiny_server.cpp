@@ -38,24 +38,12 @@ class Pinger final : public DispatchObject {
   }
 };
 
-class Factory final : public IClassFactory {
- public:
-  HRESULT QueryInterface(const IID& iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = static_cast<IClassFactory*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+class Factory final : public StaticClassFactory {
+ private:
+  HRESULT make(ComPtr<IDispatch>* object) override {
+    *object = ComPtr<IDispatch>::adopt(new Pinger);
+    return S_OK;
   }
-  ULONG AddRef() override { return 2; }
-  ULONG Release() override { return 1; }
-  HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** out) override {
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    auto object = ComPtr<IDispatch>::adopt(new Pinger);
-    return object->QueryInterface(iid, out);
-  }
-  HRESULT LockServer(bool) override { return S_OK; }
 };
 
 }  // namespace
@@ -63,7 +51,7 @@ class Factory final : public IClassFactory {
 extern "C" __attribute__((visibility("default"))) HRESULT AutomationGetClassObject(
     const CLSID*, const IID* iid, void** out) {
   static Factory factory;
-  return factory.QueryInterface(*iid, out);
+  return factory.get(*iid, out);
 }
 
 extern "C" __attribute__((visibility("default"))) int tinyServerLiveObjects() {
