@@ -40,7 +40,9 @@ std::string trimMessage(std::string message) {
   return message;
 }
 
-std::string statusRuleMessage(HRESULT status) { return trimMessage(statusText(status)); }
+std::string statusRuleMessage(HRESULT status) {
+  return trimMessage(statusText(status));
+}
 
 Variant createObject(const std::string& className) {
   std::u16string name = toWide(className);

@@ -30,11 +30,15 @@ class Argument {
  public:
   enum class Kind { string, stringByReference, integer };
 
-  static Argument byValue(std::string_view text) { return Argument(Kind::string, text, nullptr, 0); }
+  static Argument byValue(std::string_view text) {
+    return Argument(Kind::string, text, nullptr, 0);
+  }
   static Argument byReference(std::string& text) {
     return Argument(Kind::stringByReference, text, &text, 0);
   }
-  static Argument integer(std::int32_t value) { return Argument(Kind::integer, {}, nullptr, value); }
+  static Argument integer(std::int32_t value) {
+    return Argument(Kind::integer, {}, nullptr, value);
+  }
 
   Kind kind() const { return kind_; }
   std::string_view text() const { return text_; }

@@ -49,7 +49,10 @@ TEST_F(AutomationCallTest, ArgumentsArePassedLastFirst) {
   Variant account, books, book, entries, entry, fields;
   callMember(session, "RootAccount", {}, &account);
   callMember(account, "AddressBooks", {}, &books);
-  callMember(books, "Add", {Argument::byValue("B\xFC" "cher")}, &book);  // Windows-1252
+  callMember(books, "Add",
+             {Argument::byValue("B\xFC"
+                                "cher")},
+             &book);  // Windows-1252
   callMember(book, "AddressBookEntries", {}, &entries);
   std::string name = "M\xC3\xBCller";  // UTF-8
   callMember(entries, "Add", {Argument::byReference(name)}, &entry);
@@ -59,7 +62,9 @@ TEST_F(AutomationCallTest, ArgumentsArePassedLastFirst) {
              {Argument::byValue("Title"), Argument::integer(1), Argument::byReference(value)},
              nullptr);
   Log log = calls();
-  EXPECT_EQ(log[6], "invoke books.Add 1 [BSTR \"B\xC3\xBC" "cher\"]");
+  EXPECT_EQ(log[6],
+            "invoke books.Add 1 [BSTR \"B\xC3\xBC"
+            "cher\"]");
   EXPECT_EQ(log[10], "invoke entries.Add 1 [BYREF BSTR \"M\xC3\xBCller\"]");
   EXPECT_EQ(log.back(), "invoke fields.add 1 [BYREF BSTR \"\", I4 1, BSTR \"Title\"]");
   ASSERT_EQ(control.entries.size(), 1u);
@@ -89,7 +94,8 @@ TEST_F(AutomationCallTest, AnUnknownNameLeavesTheResultAsItWas) {
   EXPECT_EQ(failureOf([&] { callMember(session, "RootAcount", {}, &result); }),
             "Method 'RootAcount' not supported by automation object");
   EXPECT_EQ(result.dispatch(), before);
-  control.faults.push_back(Fault::lookupFailing("session", "RootAccount", automation::E_ACCESSDENIED));
+  control.faults.push_back(
+      Fault::lookupFailing("session", "RootAccount", automation::E_ACCESSDENIED));
   EXPECT_EQ(failureOf([&] { callMember(session, "RootAccount", {}, &result); }),
             "Access was denied");
   EXPECT_EQ(result.dispatch(), before);
@@ -136,8 +142,12 @@ INSTANTIATE_TEST_SUITE_P(
                     Fault::throwing("", "", 0, "Disk full. Nothing stored!", 0),
                     "Disk full. Nothing stored!"},
         MessageCase{"ExceptionNonAscii",
-                    Fault::throwing("", "", 0, "B\xC3\xBC" "cher gesperrt.", 0),
-                    "B\xC3\xBC" "cher gesperrt"},
+                    Fault::throwing("", "", 0,
+                                    "B\xC3\xBC"
+                                    "cher gesperrt.",
+                                    0),
+                    "B\xC3\xBC"
+                    "cher gesperrt"},
         MessageCase{"EmptyDescriptionUsesItsCode",
                     Fault::throwing("", "", 0, " .\r\n", automation::E_ACCESSDENIED),
                     "Access was denied"},

@@ -142,9 +142,8 @@ TEST_F(QuillmereTargetTest, OnePostedRowIsThirtySixCallsAndSeventeenFields) {
   for (std::size_t i = 0; i < kFieldMapping.size(); ++i) {
     const FieldMapping& f = kFieldMapping[i];
     EXPECT_EQ(invokes[2 + 2 * i], "invoke entry.Fields 3 []");
-    EXPECT_EQ(invokes[3 + 2 * i], "invoke fields.add 1 [BYREF BSTR \"c" +
-                                      std::to_string(f.column) + "\", I4 1, BSTR \"" +
-                                      std::string(f.name) + "\"]");
+    EXPECT_EQ(invokes[3 + 2 * i], "invoke fields.add 1 [BYREF BSTR \"c" + std::to_string(f.column) +
+                                      "\", I4 1, BSTR \"" + std::string(f.name) + "\"]");
   }
   EXPECT_EQ(lookups[3], "lookup fields.add");  // lower case, as sent
   ASSERT_EQ(control.entries.size(), 1u);
@@ -152,11 +151,11 @@ TEST_F(QuillmereTargetTest, OnePostedRowIsThirtySixCallsAndSeventeenFields) {
   EXPECT_EQ(control.entries[0].book, "from Schedule+");
   std::vector<std::string> names;
   for (const auto& field : control.entries[0].fields) names.push_back(field.name);
-  EXPECT_EQ(names, (std::vector<std::string>{
-                       "Title", "First Name", "Last Name", "Organization", "Department",
-                       "Address", "City", "State", "ZIP Code", "Country", "Office Phone Number",
-                       "Phone Number", "Fax Number", "Cellular Phone Number",
-                       "Home Phone Number", "Mail Stop", "Comments"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{
+                "Title", "First Name", "Last Name", "Organization", "Department", "Address", "City",
+                "State", "ZIP Code", "Country", "Office Phone Number", "Phone Number", "Fax Number",
+                "Cellular Phone Number", "Home Phone Number", "Mail Stop", "Comments"}));
   EXPECT_EQ(control.entries[0].fields[11].value, "c7");
 }
 

@@ -52,6 +52,8 @@ UINT SysStringLen(BSTR s) {
   return *prefixOf(s) / sizeof(OLECHAR);
 }
 
-std::int64_t liveStringCount() { return live.load(std::memory_order_relaxed); }
+std::int64_t liveStringCount() {
+  return live.load(std::memory_order_relaxed);
+}
 
 }  // namespace cardwharf::automation

@@ -35,7 +35,9 @@ UINT SysStringLen(BSTR s);
 std::int64_t liveStringCount();
 
 // The units of `s` as a view (empty for null).
-inline std::u16string_view view(BSTR s) { return {s, SysStringLen(s)}; }
+inline std::u16string_view view(BSTR s) {
+  return {s, SysStringLen(s)};
+}
 
 // Owns one BSTR and frees it when it goes. Move-only.
 class Bstr {

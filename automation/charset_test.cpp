@@ -23,14 +23,13 @@ TEST_P(CharsetTest, ConvertsByTheRule) {
 INSTANTIATE_TEST_SUITE_P(
     Strings, CharsetTest,
     ::testing::Values(
-        CharsetCase{"Ascii", "Main St", u"Main St", "Main St"},
-        CharsetCase{"Empty", "", u"", ""},
+        CharsetCase{"Ascii", "Main St", u"Main St", "Main St"}, CharsetCase{"Empty", "", u"", ""},
         CharsetCase{"Utf8", "M\xC3\xBCller", u"M\u00FCller", "M\xC3\xBCller"},
         CharsetCase{"Windows1252", "M\xFCller", u"M\u00FCller", "M\xC3\xBCller"},
         CharsetCase{"Cp1252Specials", "\x80\x8A\x9F", u"\u20AC\u0160\u0178",
                     "\xE2\x82\xAC\xC5\xA0\xC5\xB8"},
-        CharsetCase{"UndefinedCp1252Bytes", "\x81\x8D\x8F\x90\x9D", u"\u0081\u008D\u008F\u0090\u009D",
-                    "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},
+        CharsetCase{"UndefinedCp1252Bytes", "\x81\x8D\x8F\x90\x9D",
+                    u"\u0081\u008D\u008F\u0090\u009D", "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},
         CharsetCase{"Nul", std::string("a\0b", 3), std::u16string(u"a\0b", 3),
                     std::string("a\0b", 3)},
         CharsetCase{"Astral", "\xF0\x9F\x98\x80", u"\U0001F600", "\xF0\x9F\x98\x80"},

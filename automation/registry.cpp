@@ -101,8 +101,8 @@ HRESULT readRegistrationFile(const std::string& path, Registration* out, bool* e
 
 bool parseGuid(std::string_view text, GUID* out) {
   // {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}
-  if (text.size() != 38 || text[0] != '{' || text[37] != '}' || text[9] != '-' ||
-      text[14] != '-' || text[19] != '-' || text[24] != '-') {
+  if (text.size() != 38 || text[0] != '{' || text[37] != '}' || text[9] != '-' || text[14] != '-' ||
+      text[19] != '-' || text[24] != '-') {
     return false;
   }
   std::uint64_t a, b, c, d, e;
@@ -166,7 +166,9 @@ std::string xdgDataHome() {
                                                    : homeFolder() + "/.local/share";
 }
 
-std::string userClassFolder() { return xdgDataHome() + "/automation/classes"; }
+std::string userClassFolder() {
+  return xdgDataHome() + "/automation/classes";
+}
 
 std::vector<std::string> classFolders() {
   std::vector<std::string> folders{userClassFolder()};

@@ -45,7 +45,9 @@ HRESULT entryPointOf(const std::string& path, GetClassObjectFunction* entry) {
 
 }  // namespace
 
-HRESULT CoInitialize(void* reserved) { return CoInitializeEx(reserved, COINIT_APARTMENTTHREADED); }
+HRESULT CoInitialize(void* reserved) {
+  return CoInitializeEx(reserved, COINIT_APARTMENTTHREADED);
+}
 
 HRESULT CoInitializeEx(void*, DWORD model) {
   if (model != COINIT_APARTMENTTHREADED && model != COINIT_MULTITHREADED) return E_INVALIDARG;
@@ -63,7 +65,9 @@ void CoUninitialize() {
   if (apartment.initialisations > 0) --apartment.initialisations;
 }
 
-bool isApartmentInitialized() { return apartment.initialisations > 0; }
+bool isApartmentInitialized() {
+  return apartment.initialisations > 0;
+}
 
 HRESULT CLSIDFromProgID(const OLECHAR* progId, CLSID* clsid) {
   if (progId == nullptr || clsid == nullptr) return E_POINTER;
@@ -92,6 +96,8 @@ HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, DWORD context, con
   return factory->CreateInstance(nullptr, iid, out);
 }
 
-LCID GetThreadLocale() { return 0x0409; }
+LCID GetThreadLocale() {
+  return 0x0409;
+}
 
 }  // namespace cardwharf::automation

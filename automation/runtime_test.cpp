@@ -87,10 +87,10 @@ TEST_F(RuntimeTest, RefusalsAreStatusesNeverCrashes) {
     const char* name;
     HRESULT status;
   };
-  for (const Case& c : {Case{"Unregistered", CO_E_CLASSSTRING},
-                        Case{"Relative", REGDB_E_INVALIDVALUE},
-                        Case{"Missing", CO_E_DLLNOTFOUND}, Case{"NoEntry", CO_E_ERRORINDLL},
-                        Case{"NotElf", CO_E_DLLNOTFOUND}, Case{"Writable", E_ACCESSDENIED}}) {
+  for (const Case& c :
+       {Case{"Unregistered", CO_E_CLASSSTRING}, Case{"Relative", REGDB_E_INVALIDVALUE},
+        Case{"Missing", CO_E_DLLNOTFOUND}, Case{"NoEntry", CO_E_ERRORINDLL},
+        Case{"NotElf", CO_E_DLLNOTFOUND}, Case{"Writable", E_ACCESSDENIED}}) {
     ComPtr<IDispatch> object;
     EXPECT_EQ(create(c.name, &object), c.status) << c.name;
     EXPECT_FALSE(object) << c.name;

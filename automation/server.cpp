@@ -24,7 +24,9 @@ HRESULT DispatchObject::QueryInterface(const IID& iid, void** out) {
   return E_NOINTERFACE;
 }
 
-ULONG DispatchObject::AddRef() { return ++refs_; }
+ULONG DispatchObject::AddRef() {
+  return ++refs_;
+}
 
 ULONG DispatchObject::Release() {
   ULONG left = --refs_;
@@ -116,8 +118,8 @@ HRESULT integerArgument(const DISPPARAMS* params, UINT index, std::int32_t* out)
   return DISP_E_TYPEMISMATCH;
 }
 
-HRESULT raiseException(EXCEPINFO* info, std::u16string_view source,
-                       std::u16string_view description, HRESULT code) {
+HRESULT raiseException(EXCEPINFO* info, std::u16string_view source, std::u16string_view description,
+                       HRESULT code) {
   if (info == nullptr) return code;
   *info = EXCEPINFO{};
   info->bstrSource = SysAllocStringLen(source.data(), static_cast<UINT>(source.size()));

@@ -45,7 +45,9 @@ using cardwharf::BookTarget;
 using cardwharf::fieldtyp;
 using cardwharf::OpenSessionResult;
 
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 // Counts the rows that reached the address book; with no book behind it,
 // stores nothing.
@@ -126,7 +128,8 @@ int main(int argc, char** argv) {
   bool temporaryHome = homeDir.empty();
   if (temporaryHome) {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/cardwharf-bench-XXXXXX";
+    std::string pattern =
+        std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/cardwharf-bench-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     if (::mkdtemp(name.data()) == nullptr) {

@@ -27,7 +27,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using cardwharf::Conversion;
 
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 // The plain copy: read and write in blocks, nothing else.
 double plainCopy(const std::string& from, const std::string& to) {

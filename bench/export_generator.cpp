@@ -6,23 +6,45 @@
 namespace cardwharf::bench {
 namespace {
 
-const char* const kFirst[] = {"Anna", "J\xFCrgen", "Fran\xE7ois", "Bj\xC3\xB6rn", "Mar\xC3\xAD" "a",
-                              "Peter", "Zo\xEB", "Chlo\xC3\xA9", "Omar", "Ingrid"};
-const char* const kLast[] = {"M\xFCller", "Smith", "Garc\xC3\xAD" "a", "O'Brien", "Nakamura",
-                             "\xC5str\xF6m", "Dubois", "Kowalski", "Rossi", "Nguyen"};
+const char* const kFirst[] = {"Anna",
+                              "J\xFCrgen",
+                              "Fran\xE7ois",
+                              "Bj\xC3\xB6rn",
+                              "Mar\xC3\xAD"
+                              "a",
+                              "Peter",
+                              "Zo\xEB",
+                              "Chlo\xC3\xA9",
+                              "Omar",
+                              "Ingrid"};
+const char* const kLast[] = {"M\xFCller",
+                             "Smith",
+                             "Garc\xC3\xAD"
+                             "a",
+                             "O'Brien",
+                             "Nakamura",
+                             "\xC5str\xF6m",
+                             "Dubois",
+                             "Kowalski",
+                             "Rossi",
+                             "Nguyen"};
 const char* const kCity[] = {"Oslo", "M\xFCnchen", "Lyon", "Z\xC3\xBCrich", "Leeds", "Porto"};
 
-std::string quoted(const std::string& v) { return "\"" + v + "\""; }
+std::string quoted(const std::string& v) {
+  return "\"" + v + "\"";
+}
 
 }  // namespace
 
 std::string heading() {
   static const char* const names[] = {
-      "Account", "Assistant", "Assistant Phone", "Birthday", "City", "Country", "Business Phone",
-      "Business Fax", "ZIP", "State", "Street", "Company", "Customer ID", "Department",
-      "Business Fax 2", "First Name", "Gender", "Government ID", "Home Phone", "Home City",
-      "Home Country", "Home Street", "Home ZIP", "Last Name", "Mobile Phone", "Notes",
-      "Office Location", "Pager", "Private", "Spouse", "Title"};
+      "Account",      "Assistant",       "Assistant Phone", "Birthday",   "City",
+      "Country",      "Business Phone",  "Business Fax",    "ZIP",        "State",
+      "Street",       "Company",         "Customer ID",     "Department", "Business Fax 2",
+      "First Name",   "Gender",          "Government ID",   "Home Phone", "Home City",
+      "Home Country", "Home Street",     "Home ZIP",        "Last Name",  "Mobile Phone",
+      "Notes",        "Office Location", "Pager",           "Private",    "Spouse",
+      "Title"};
   std::string line;
   for (int i = 0; i < 31; ++i) {
     if (i > 0) line += ",";

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -34,21 +35,19 @@
 #include "testing/scoped_env.h"
 #include "testing/temp_dir.h"
 
-#include <pwd.h>
-
 namespace cardwharf {
 namespace {
 
 using testing::TempDir;
 
 const std::vector<std::string> kRunMessages = {
-    "Unable to open import file.", "Unable to create OLE link to Quillmere!",
-    "Unable to access Quillmere!", "Unable to access or create address book!",
-    "Unable to create output file!", "Unable to open file qmcnvt.cvt.",
+    "Unable to open import file.",    "Unable to create OLE link to Quillmere!",
+    "Unable to access Quillmere!",    "Unable to access or create address book!",
+    "Unable to create output file!",  "Unable to open file qmcnvt.cvt.",
     "Unable to read file qmcnvt.cvt."};
 
 struct BenchRun {
-  int exitCode = -1;   // -1: it did not exit by itself
+  int exitCode = -1;  // -1: it did not exit by itself
   int signal = 0;
   long contacts = -1;
   std::vector<std::string> messages;
@@ -103,7 +102,9 @@ BenchRun bench(std::vector<std::string> args, const std::function<void()>& setup
   return run;
 }
 
-std::string login() { return ::getpwuid(::geteuid())->pw_name; }
+std::string login() {
+  return ::getpwuid(::geteuid())->pw_name;
+}
 
 std::vector<quillmere::StoredEntry> storedEntries(const std::string& home) {
   std::vector<quillmere::StoredEntry> out;
@@ -148,10 +149,23 @@ std::vector<std::string> expectedNames(const std::string& exportPath) {
 // that fails ends its entry's filling.
 void expectAPrefixOfTheExport(const std::string& home, const std::vector<std::string>& names,
                               bool cutFields = false) {
-  static const char* const kNames[] = {
-      "Title", "First Name", "Last Name", "Organization", "Department", "Address",
-      "City", "State", "ZIP Code", "Country", "Office Phone Number", "Phone Number",
-      "Fax Number", "Cellular Phone Number", "Home Phone Number", "Mail Stop", "Comments"};
+  static const char* const kNames[] = {"Title",
+                                       "First Name",
+                                       "Last Name",
+                                       "Organization",
+                                       "Department",
+                                       "Address",
+                                       "City",
+                                       "State",
+                                       "ZIP Code",
+                                       "Country",
+                                       "Office Phone Number",
+                                       "Phone Number",
+                                       "Fax Number",
+                                       "Cellular Phone Number",
+                                       "Home Phone Number",
+                                       "Mail Stop",
+                                       "Comments"};
   ASSERT_EQ(integrityOf(home), "ok");
   std::vector<quillmere::StoredEntry> entries = storedEntries(home);
   ASSERT_LE(entries.size(), names.size());
@@ -303,9 +317,8 @@ TEST_P(OddExportTest, EndsWithTheRunsOwnMessageOrACleanImport) {
   if (run.exitCode == 0) {
     EXPECT_NE(run.out.find("\"status\": \"&Convert\""), std::string::npos);
   }
-  EXPECT_EQ(integrityOf(home.path()), std::filesystem::exists(home.file("quillmere/store.sqlite3"))
-                                          ? "ok"
-                                          : "no answer");
+  EXPECT_EQ(integrityOf(home.path()),
+            std::filesystem::exists(home.file("quillmere/store.sqlite3")) ? "ok" : "no answer");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -318,22 +331,33 @@ INSTANTIATE_TEST_SUITE_P(
                     for (char& c : bytes) c = static_cast<char>(random());
                     return d.write("binary.csv", bytes);
                   },
-                  0, {}, -1},
+                  0,
+                  {},
+                  -1},
         OddExport{"OneLineOf100MB",
                   [](const TempDir& d) { return d.write("line.csv", std::string(100 << 20, 'x')); },
-                  0, {}, 0},
+                  0,
+                  {},
+                  0},
         OddExport{"OnlyQuotes",
                   [](const TempDir& d) { return d.write("quotes.csv", std::string(1 << 20, '"')); },
-                  0, {}, 0},
+                  0,
+                  {},
+                  0},
         OddExport{"Empty", [](const TempDir& d) { return d.write("empty.csv", ""); }, 0, {}, 0},
         OddExport{"Folder",
                   [](const TempDir& d) {
                     std::filesystem::create_directories(d.file("folder"));
                     return d.file("folder");
                   },
-                  1, {"Unable to open import file."}, 0},
-        OddExport{"Missing", [](const TempDir& d) { return d.file("missing.csv"); }, 1,
-                  {"Unable to open import file."}, 0}),
+                  1,
+                  {"Unable to open import file."},
+                  0},
+        OddExport{"Missing",
+                  [](const TempDir& d) { return d.file("missing.csv"); },
+                  1,
+                  {"Unable to open import file."},
+                  0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FaultTest, AnExportThatVanishesAfterTheClickIsStillReadWhole) {

@@ -27,8 +27,7 @@ StoreFloor::StoreFloor(const std::string& path)
     : store_(quillmere::Store::open(fresh(path), quillmere::Store::Mode::readWrite)) {
   book_ = store_->addBook(store_->ensureAccount("floor"), "from Schedule+");
   sqlite3* db = store_->handle();
-  sqlite3_prepare_v2(db, "INSERT INTO entries(book_id, name) VALUES(?1, ?2)", -1, &entry_,
-                     nullptr);
+  sqlite3_prepare_v2(db, "INSERT INTO entries(book_id, name) VALUES(?1, ?2)", -1, &entry_, nullptr);
   sqlite3_prepare_v2(db, "INSERT INTO fields(entry_id, name, kind, value) VALUES(?1, ?2, ?3, ?4)",
                      -1, &field_, nullptr);
 }

@@ -50,8 +50,8 @@ std::size_t QuotedBreakFilter::filter(const char* in, std::size_t size, char* ou
   while (size - read >= 16) {
     __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + read));
     unsigned quotes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, quote)));
-    unsigned breaks = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+    unsigned breaks = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
     // Bit k of `within`: an odd number of quotes up to and including byte k,
     // flipped when the block starts inside quotes. For a line break (never a
     // quote itself) that is exactly whether it stands inside.

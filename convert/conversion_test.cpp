@@ -44,8 +44,7 @@ int openDescriptors() {
 
 // The export of two contacts, the second with a two-line address.
 std::string twoContacts() {
-  return exportHeading() + kCrLf +
-         contactLine({{16, "Ann"}, {24, "Smith"}, {5, "Oslo"}}) + kCrLf +
+  return exportHeading() + kCrLf + contactLine({{16, "Ann"}, {24, "Smith"}, {5, "Oslo"}}) + kCrLf +
          contactLine({{16, "Bob"}, {24, "Jones"}, {11, "1 Main St\r\nFlat 2"}}) + kCrLf;
 }
 
@@ -94,10 +93,10 @@ TEST_F(ConversionTest, AWholeRunPostsEveryContactInOrder) {
   std::string exportPath = dir.write("contacts.csv", twoContacts());
   run(exportPath);
 
-  EXPECT_EQ(display.log, concat({{"fileName", "openSession", "openBook"},
-                                 kCleanerAndImport,
-                                 {"postRow", "postRow", "setBusy(false)", "setStatus(&Convert)",
-                                  "runEnded"}}));
+  EXPECT_EQ(display.log,
+            concat({{"fileName", "openSession", "openBook"},
+                    kCleanerAndImport,
+                    {"postRow", "postRow", "setBusy(false)", "setStatus(&Convert)", "runEnded"}}));
   ASSERT_EQ(target.rows.size(), 2u);
   EXPECT_EQ(target.rows[0][5], "Oslo");
   EXPECT_EQ(target.rows[1][11], "1 Main StFlat 2");  // the quoted line break is gone
@@ -154,58 +153,103 @@ const std::string kInitial = "&Convert File";
 INSTANTIATE_TEST_SUITE_P(
     Runs, WayOutTest,
     ::testing::Values(
-        WayOut{"MissingExport", [](ConversionTest&, std::string& e) { e += ".missing"; },
-               {"showError(Unable to open import file.)"}, false, kInitial, false, false, false,
+        WayOut{"MissingExport",
+               [](ConversionTest&, std::string& e) { e += ".missing"; },
+               {"showError(Unable to open import file.)"},
+               false,
+               kInitial,
+               false,
+               false,
+               false,
                false},
-        WayOut{"EmptyFileBox", [](ConversionTest&, std::string& e) { e.clear(); },
-               {"showError(Unable to open import file.)"}, false, kInitial, false, false, false,
+        WayOut{"EmptyFileBox",
+               [](ConversionTest&, std::string& e) { e.clear(); },
+               {"showError(Unable to open import file.)"},
+               false,
+               kInitial,
+               false,
+               false,
+               false,
                false},
         WayOut{"ExportIsAFolder",
                [](ConversionTest& t, std::string& e) {
                  e = t.dir.file("folder");
                  ::mkdir(e.c_str(), 0700);
                },
-               {"showError(Unable to open import file.)"}, false, kInitial, false, false, false,
+               {"showError(Unable to open import file.)"},
+               false,
+               kInitial,
+               false,
+               false,
+               false,
                false},
         WayOut{"SessionNotCreated",
                [](ConversionTest& t, std::string&) {
                  t.target.sessionResult = OpenSessionResult::notCreated;
                },
-               {"showError(Unable to create OLE link to Quillmere!)", "closeMainWindow"}, true,
-               kInitial, false, true, false, false},
+               {"showError(Unable to create OLE link to Quillmere!)", "closeMainWindow"},
+               true,
+               kInitial,
+               false,
+               true,
+               false,
+               false},
         WayOut{"LoginFailed",
                [](ConversionTest& t, std::string&) {
                  t.target.sessionResult = OpenSessionResult::loginFailed;
                },
-               {"showError(Unable to access Quillmere!)", "closeMainWindow"}, true, kInitial,
-               false, true, false, false},
-        WayOut{"NoBook", [](ConversionTest& t, std::string&) { t.target.bookResult = false; },
-               {"openBook", "showError(Unable to access or create address book!)",
-                "closeMainWindow"},
-               true, kInitial, false, true, true, false},
-        WayOut{"OutputCannotBeCreated",
-               [](ConversionTest& t, std::string&) {
-                 t.fs.failOn(FsOp::createUnique, 1, EACCES);
-               },
-               {"openBook", "fileName", "showError(Unable to create output file!)",
-                "closeMainWindow"},
-               true, kInitial, false, true, true, false},
+               {"showError(Unable to access Quillmere!)", "closeMainWindow"},
+               true,
+               kInitial,
+               false,
+               true,
+               false,
+               false},
+        WayOut{
+            "NoBook",
+            [](ConversionTest& t, std::string&) { t.target.bookResult = false; },
+            {"openBook", "showError(Unable to access or create address book!)", "closeMainWindow"},
+            true,
+            kInitial,
+            false,
+            true,
+            true,
+            false},
+        WayOut{
+            "OutputCannotBeCreated",
+            [](ConversionTest& t, std::string&) { t.fs.failOn(FsOp::createUnique, 1, EACCES); },
+            {"openBook", "fileName", "showError(Unable to create output file!)", "closeMainWindow"},
+            true,
+            kInitial,
+            false,
+            true,
+            true,
+            false},
         WayOut{"OutputCannotBeRenamed",
                [](ConversionTest& t, std::string&) { t.fs.failOn(FsOp::rename, 1, EACCES); },
                {"openBook", "fileName", "setBusy(true)",
                 "setStatus(Removing embedded CR/LF pairs, please wait.)", "processPendingEvents",
                 "setStatus(Closing temp file)", "showError(Unable to create output file!)",
                 "closeMainWindow"},
-               true, "Closing temp file", true, true, true, false},
-        WayOut{"IntermediateCannotBeOpened",
-               [](ConversionTest& t, std::string&) {
-                 t.fs.failOn(FsOp::openForReading, 2, EACCES);
-               },
-               {"openBook", "fileName", "setBusy(true)",
-                "setStatus(Removing embedded CR/LF pairs, please wait.)", "processPendingEvents",
-                "setStatus(Closing temp file)", "setStatus(Preparing to import, please wait.)",
-                "setStatus(Opening temp file.)", "showError(Unable to open file qmcnvt.cvt.)"},
-               true, "Opening temp file.", true, false, true, true},
+               true,
+               "Closing temp file",
+               true,
+               true,
+               true,
+               false},
+        WayOut{
+            "IntermediateCannotBeOpened",
+            [](ConversionTest& t, std::string&) { t.fs.failOn(FsOp::openForReading, 2, EACCES); },
+            {"openBook", "fileName", "setBusy(true)",
+             "setStatus(Removing embedded CR/LF pairs, please wait.)", "processPendingEvents",
+             "setStatus(Closing temp file)", "setStatus(Preparing to import, please wait.)",
+             "setStatus(Opening temp file.)", "showError(Unable to open file qmcnvt.cvt.)"},
+            true,
+            "Opening temp file.",
+            true,
+            false,
+            true,
+            true},
         WayOut{"HeadingCannotBeRead",
                [](ConversionTest& t, std::string&) {
                  t.fs.failOn(FsOp::read, 2, EIO);  // the cleaner reads once, then the import
@@ -214,7 +258,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "setStatus(Removing embedded CR/LF pairs, please wait.)", "processPendingEvents",
                 "setStatus(Closing temp file)", "setStatus(Preparing to import, please wait.)",
                 "setStatus(Opening temp file.)", "showError(Unable to read file qmcnvt.cvt.)"},
-               true, "Opening temp file.", true, false, true, true},
+               true,
+               "Opening temp file.",
+               true,
+               false,
+               true,
+               true},
         // A failed read of the export ends the copy; the cut copy replaces
         // nothing and the import's check reports it, posting nothing.
         WayOut{"ExportReadFails",
@@ -223,28 +272,48 @@ INSTANTIATE_TEST_SUITE_P(
                 "setStatus(Removing embedded CR/LF pairs, please wait.)", "processPendingEvents",
                 "setStatus(Closing temp file)", "setStatus(Preparing to import, please wait.)",
                 "setStatus(Opening temp file.)", "showError(Unable to open file qmcnvt.cvt.)"},
-               true, "Opening temp file.", true, false, true, false},
+               true,
+               "Opening temp file.",
+               true,
+               false,
+               true,
+               false},
         WayOut{"DiskFullWhileCopying",
                [](ConversionTest& t, std::string&) { t.fs.failOn(FsOp::write, 1, ENOSPC); },
                {"openBook", "fileName", "setBusy(true)",
                 "setStatus(Removing embedded CR/LF pairs, please wait.)", "processPendingEvents",
                 "setStatus(Closing temp file)", "setStatus(Preparing to import, please wait.)",
                 "setStatus(Opening temp file.)", "showError(Unable to open file qmcnvt.cvt.)"},
-               true, "Opening temp file.", true, false, true, false},
+               true,
+               "Opening temp file.",
+               true,
+               false,
+               true,
+               false},
         WayOut{"OutputCloseFails",
                [](ConversionTest& t, std::string&) { t.fs.failOn(FsOp::close, 1, EIO); },
                {"openBook", "fileName", "setBusy(true)",
                 "setStatus(Removing embedded CR/LF pairs, please wait.)", "processPendingEvents",
                 "setStatus(Closing temp file)", "setStatus(Preparing to import, please wait.)",
                 "setStatus(Opening temp file.)", "showError(Unable to open file qmcnvt.cvt.)"},
-               true, "Opening temp file.", true, false, true, false},
+               true,
+               "Opening temp file.",
+               true,
+               false,
+               true,
+               false},
         WayOut{"ExportEndTestFails",
                [](ConversionTest& t, std::string&) { t.fs.failOn(FsOp::size, 1, EIO); },
                {"openBook", "fileName", "setBusy(true)",
                 "setStatus(Removing embedded CR/LF pairs, please wait.)", "processPendingEvents",
                 "setStatus(Closing temp file)", "setStatus(Preparing to import, please wait.)",
                 "setStatus(Opening temp file.)", "showError(Unable to open file qmcnvt.cvt.)"},
-               true, "Opening temp file.", true, false, true, false}),
+               true,
+               "Opening temp file.",
+               true,
+               false,
+               true,
+               false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConversionTest, AFailingRootAccountLookupPassesOutUnchanged) {
@@ -298,13 +367,13 @@ TEST_F(ConversionTest, AReadFailureInTheLoopIsShownAndNotLeftForTheNextRun) {
   // Enough contacts that the import needs several blocks of the file.
   std::string content = exportHeading() + kCrLf;
   for (int i = 0; i < 3000; ++i) {
-    content += contactLine({{16, "Person" + std::to_string(i)}, {26, std::string(40, 'c')}}) +
-               kCrLf;
+    content +=
+        contactLine({{16, "Person" + std::to_string(i)}, {26, std::string(40, 'c')}}) + kCrLf;
   }
   std::string exportPath = dir.write("contacts.csv", content);
   // Reads: the cleaner's blocks, then the import's first block; fail its second.
-  std::size_t cleanerReads = (content.size() + Conversion::kCopyBlockSize - 1) /
-                             Conversion::kCopyBlockSize;
+  std::size_t cleanerReads =
+      (content.size() + Conversion::kCopyBlockSize - 1) / Conversion::kCopyBlockSize;
   fs.failOn(FsOp::read, static_cast<int>(cleanerReads) + 2, EIO);
   run(exportPath);
 
@@ -346,8 +415,7 @@ struct LinesCase {
   std::vector<std::string> firstNames;  // column 16 of the posted rows
 };
 
-class ImportLinesTest : public ConversionTest,
-                        public ::testing::WithParamInterface<LinesCase> {};
+class ImportLinesTest : public ConversionTest, public ::testing::WithParamInterface<LinesCase> {};
 
 TEST_P(ImportLinesTest, PostsTheContactLines) {
   run(dir.write("contacts.csv", GetParam().content));
@@ -366,21 +434,24 @@ std::string lineOf(std::size_t length, const std::string& name) {
   return line;
 }
 
-std::string contact(const std::string& first) { return contactLine({{16, first}}); }
+std::string contact(const std::string& first) {
+  return contactLine({{16, first}});
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ImportLinesTest,
     ::testing::Values(
-        LinesCase{"EmptyExport", "", {}},
-        LinesCase{"OnlyTheHeading", exportHeading() + kCrLf, {}},
+        LinesCase{"EmptyExport", "", {}}, LinesCase{"OnlyTheHeading", exportHeading() + kCrLf, {}},
         LinesCase{"HeadingIsDroppedEvenWhenAContact",
-                  contact("First") + kCrLf + contact("Second") + kCrLf, {"Second"}},
+                  contact("First") + kCrLf + contact("Second") + kCrLf,
+                  {"Second"}},
         LinesCase{"BlankLinesSkipped",
-                  "h\r\n\r\n" + contact("A") + "\r\n\r\n\r\n" + contact("B"), {"A", "B"}},
-        LinesCase{"LastLineWithoutLineEnd", "h\r\n" + contact("A") + "\r\n" + contact("B"),
+                  "h\r\n\r\n" + contact("A") + "\r\n\r\n\r\n" + contact("B"),
                   {"A", "B"}},
-        LinesCase{"BareCarriageReturns", "h\r" + contact("A") + "\r" + contact("B") + "\r",
-                  {"A", "B"}},
+        LinesCase{
+            "LastLineWithoutLineEnd", "h\r\n" + contact("A") + "\r\n" + contact("B"), {"A", "B"}},
+        LinesCase{
+            "BareCarriageReturns", "h\r" + contact("A") + "\r" + contact("B") + "\r", {"A", "B"}},
         // Exports with Linux line ends are read line by line too.
         LinesCase{"BareLineFeeds", "h\n" + contact("A") + "\n" + contact("B") + "\n", {"A", "B"}},
         LinesCase{"CtrlZMarksTheEnd", "h\r\n" + contact("A") + "\r\n\x1A\r\n", {"A"}},
@@ -388,7 +459,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "h\r\n" + contactLine({{16, "A"}, {26, "x\x1Ay"}}) + "\r\n" + contact("B"),
                   {"A", "B"}},
         LinesCase{"DoubledQuoteShiftsNothing",
-                  "h\r\n" + contactLine({{1, "say \"\"hi\"\""}, {16, "A"}}) + "\r\n", {"A"}}),
+                  "h\r\n" + contactLine({{1, "say \"\"hi\"\""}, {16, "A"}}) + "\r\n",
+                  {"A"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConversionTest, TwentyAndTwentyOneCharacterLines) {
@@ -535,8 +607,8 @@ TEST_F(ConversionTest, LongPathsAreUsedWhole) {
 }
 
 TEST_F(ConversionTest, AColumnChangedByTheAddressBookDoesNotLeakIntoTheNextRow) {
-  std::string content = "h\r\n" + contactLine({{7, "555"}, {16, "A"}}) + "\r\n" +
-                        contactLine({{16, "B"}}) + "\r\n";
+  std::string content =
+      "h\r\n" + contactLine({{7, "555"}, {16, "A"}}) + "\r\n" + contactLine({{16, "B"}}) + "\r\n";
   target.onPost = [](fieldtyp& row) { row[7] += " changed"; };
   run(dir.write("c.csv", content));
   ASSERT_EQ(target.rows.size(), 2u);
@@ -550,9 +622,9 @@ TEST_F(ConversionTest, AColumnChangedByTheAddressBookDoesNotLeakIntoTheNextRow) 
 TEST_F(ConversionTest, TheIntermediateFileMatchesTheByteMachine) {
   std::mt19937 random(42);
   const std::string alphabet("\"\"\"\r\n\r\n\x1A\0a,b", 12);
-  for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{1000},
-                           Conversion::kCopyBlockSize - 1, Conversion::kCopyBlockSize,
-                           Conversion::kCopyBlockSize * 3 + 7}) {
+  for (std::size_t size :
+       {std::size_t{0}, std::size_t{1}, std::size_t{1000}, Conversion::kCopyBlockSize - 1,
+        Conversion::kCopyBlockSize, Conversion::kCopyBlockSize * 3 + 7}) {
     std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
     std::string content(size, ' ');
     for (char& c : content) c = alphabet[pick(random)];

@@ -10,7 +10,9 @@ constexpr char kReturn = 13;
 constexpr char kLineFeed = 10;
 constexpr char kCtrlZ = 26;
 
-bool isTrailer(char c) { return c == kCtrlZ || c == kReturn || c == kLineFeed; }
+bool isTrailer(char c) {
+  return c == kCtrlZ || c == kReturn || c == kLineFeed;
+}
 
 }  // namespace
 

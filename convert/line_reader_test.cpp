@@ -52,8 +52,7 @@ const std::string Z = "\x1A";
 INSTANTIATE_TEST_SUITE_P(
     Files, LineReaderTest,
     ::testing::Values(
-        LineCase{"Empty", "", {}},
-        LineCase{"LastLineWithoutEnd", "a\r\nb", {"a", "b"}},
+        LineCase{"Empty", "", {}}, LineCase{"LastLineWithoutEnd", "a\r\nb", {"a", "b"}},
         LineCase{"FinalLineEndGivesNoEmptyLine", "a\r\n", {"a"}},
         LineCase{"LoneCarriageReturns", "a\rb\r", {"a", "b"}},
         LineCase{"LoneLineFeeds", "head\nrow one\nrow two\n", {"head", "row one", "row two"}},
@@ -61,8 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"CrLfThenLf", "a\r\n\nb", {"a", "", "b"}},
         LineCase{"LfThenCr", "a\n\rb", {"a", "", "b"}},
         LineCase{"CtrlZAtTheEnd", "a\r\nb" + Z, {"a", "b"}},
-        LineCase{"CtrlZFollowedOnlyByBreaksAndCtrlZ", "a\r\nb" + Z + "\r\n" + Z + Z + "\n",
-                 {"a", "b"}},
+        LineCase{
+            "CtrlZFollowedOnlyByBreaksAndCtrlZ", "a\r\nb" + Z + "\r\n" + Z + Z + "\n", {"a", "b"}},
         LineCase{"CtrlZAloneOnTheLastLine", "a\r\n" + Z + "\r\n", {"a"}},
         LineCase{"OnlyCtrlZ", Z, {}},
         // A Ctrl-Z with text after it is an ordinary byte: nothing is lost.

@@ -15,7 +15,9 @@
 namespace cardwharf {
 namespace {
 
-int lastError() { return errno != 0 ? errno : EIO; }
+int lastError() {
+  return errno != 0 ? errno : EIO;
+}
 
 class PosixFileSystem final : public FileSystem {
  public:

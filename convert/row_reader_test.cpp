@@ -81,8 +81,10 @@ std::vector<ReaderCase> readerCases() {
   unquoted28[28] = "Q";
 
   return {
-      {"WorkedExample", "\"Smith\",\"\",\"Main St, 5\",,\"Oslo\"",
-       {{1, "Smith"}, {3, "Main St, 5"}, {5, "Oslo"}}, ""},
+      {"WorkedExample",
+       "\"Smith\",\"\",\"Main St, 5\",,\"Oslo\"",
+       {{1, "Smith"}, {3, "Main St, 5"}, {5, "Oslo"}},
+       ""},
       {"EmptyLine", "", {}, ""},
       {"FullLine", fullLine("1"), allColumns(), ""},
       {"NothingAfterColumn31IsRead", fullLine("1", ",\"surplus\",\"more\""), allColumns(),
@@ -103,8 +105,10 @@ std::vector<ReaderCase> readerCases() {
       {"MissingClosingQuoteTakesTheRest", "\"a\",\"bc,d", {{1, "a"}, {2, "bc,d"}}, ""},
       {"TextAfterClosingQuoteBelongsToTheField", "\"a\"x y,\"b\"", {{1, "ax y"}, {2, "b"}}, ""},
       {"EmptyUnquotedColumns", ",,\"c\"", {{3, "c"}}, ""},
-      {"BytesKeptAsTheyAre", std::string("\"M\xFCller\",\"a\0b\",\"\x1A\"", 18),
-       {{1, "M\xFCller"}, {2, std::string("a\0b", 3)}, {3, "\x1A"}}, ""},
+      {"BytesKeptAsTheyAre",
+       std::string("\"M\xFCller\",\"a\0b\",\"\x1A\"", 18),
+       {{1, "M\xFCller"}, {2, std::string("a\0b", 3)}, {3, "\x1A"}},
+       ""},
       {"SpaceBeforeQuoteIsUnquoted", " \"a\",\"b\"", {{1, " \"a\""}, {2, "b"}}, ""},
   };
 }
@@ -153,13 +157,14 @@ TEST(RowReaderTest, AgreesWithPythonCsvOnRandomLines) {
   std::string input;
   for (const std::string& line : lines) input += hex(line) + "\n";
   std::string in = dir.write("lines.hex", input);
-  std::string script = dir.write("parse.py",
-                                 "import csv, sys\n"
-                                 "for h in open(sys.argv[1]):\n"
-                                 "    line = bytes.fromhex(h.strip()).decode('latin-1')\n"
-                                 "    fields = next(csv.reader([line]), [])\n"
-                                 "    fields = (fields + [''] * 31)[:31]\n"
-                                 "    print(' '.join(f.encode('latin-1').hex() or '-' for f in fields))\n");
+  std::string script =
+      dir.write("parse.py",
+                "import csv, sys\n"
+                "for h in open(sys.argv[1]):\n"
+                "    line = bytes.fromhex(h.strip()).decode('latin-1')\n"
+                "    fields = next(csv.reader([line]), [])\n"
+                "    fields = (fields + [''] * 31)[:31]\n"
+                "    print(' '.join(f.encode('latin-1').hex() or '-' for f in fields))\n");
   std::string out = dir.file("fields.txt");
   std::string command = std::string(python) + " " + script + " " + in + " > " + out;
   ASSERT_EQ(std::system(command.c_str()), 0);

@@ -73,8 +73,8 @@ struct Member {
 // and the store's failures, around each object's own members.
 class Object : public DispatchObject {
  public:
-  HRESULT Invoke(DISPID id, const IID& riid, LCID, WORD flags, DISPPARAMS* params,
-                 VARIANT* result, EXCEPINFO* info, UINT*) override {
+  HRESULT Invoke(DISPID id, const IID& riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO* info, UINT*) override {
     if (!isApartmentInitialized()) return CO_E_NOTINITIALIZED;
     if (!(riid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     std::span<const Member> all = members();
@@ -126,8 +126,8 @@ class FieldList final : public Object {
     if (HRESULT hr = integerArgument(params, 1, &kind); FAILED(hr)) return hr;
     if (HRESULT hr = stringArgument(params, 2, &value); FAILED(hr)) return hr;
     if (kind != 1) {
-      return fail(info, "Field kind " + std::to_string(kind) +
-                            " is not known; the only kind is 1 (text)",
+      return fail(info,
+                  "Field kind " + std::to_string(kind) + " is not known; the only kind is 1 (text)",
                   E_INVALIDARG);
     }
     context_->store->addField(entry_, toBytes(name), kind, toBytes(value));

@@ -136,13 +136,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadStore{"ForeignDatabase",
                  [](const std::string& p) { sql(p, "CREATE TABLE music(title TEXT);"); },
                  "is not a Quillmere address book store"},
-        BadStore{"TextFile", [](const std::string& p) { std::ofstream(p) << std::string(5000, 'x'); },
+        BadStore{"TextFile",
+                 [](const std::string& p) { std::ofstream(p) << std::string(5000, 'x'); },
                  "is not a Quillmere address book store"},
         BadStore{"NewerSchema",
                  [](const std::string& p) {
-                   std::string statements =
-                       "CREATE TABLE t(x); PRAGMA application_id=" +
-                       std::to_string(quillmere::Store::kApplicationId) + "; PRAGMA user_version=2;";
+                   std::string statements = "CREATE TABLE t(x); PRAGMA application_id=" +
+                                            std::to_string(quillmere::Store::kApplicationId) +
+                                            "; PRAGMA user_version=2;";
                    sql(p, statements.c_str());
                  },
                  "was made by a newer version of Quillmere (schema version 2)"},
@@ -184,8 +185,8 @@ TEST_F(ComponentTest, NamesAreMatchedWithoutRegardToCase) {
   callMember(entries, "add", {Argument::byReference(name)}, &entry);
   callMember(entry, "FIELDS", {}, &fields);
   std::string value = "v";
-  callMember(fields, "ADD", {Argument::byValue("f"), Argument::integer(1), Argument::byValue(value)},
-             nullptr);
+  callMember(fields, "ADD",
+             {Argument::byValue("f"), Argument::integer(1), Argument::byValue(value)}, nullptr);
   auto stored = entriesOf("b");
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_EQ(stored[0].fields[0].value, "v");
@@ -199,8 +200,9 @@ TEST_F(ComponentTest, NamesAreMatchedWithoutRegardToCase) {
 TEST_F(ComponentTest, BooksAreUniqueByName) {
   loginAndOpenBooks();
   callMember(books, "Add", {Argument::byValue("from Schedule+")}, &book);
-  EXPECT_EQ(failureOf([&] { callMember(books, "Add", {Argument::byValue("from Schedule+")}, &book); }),
-            "An address book named \"from Schedule+\" already exists");
+  EXPECT_EQ(
+      failureOf([&] { callMember(books, "Add", {Argument::byValue("from Schedule+")}, &book); }),
+      "An address book named \"from Schedule+\" already exists");
   EXPECT_EQ(failureOf([&] { callMember(books, "item", {Argument::byValue("Other")}, &book); }),
             "There is no address book named \"Other\"");
   callMember(books, "item", {Argument::byValue("from Schedule+")}, &book);
@@ -292,7 +294,8 @@ TEST_F(ComponentTest, ValuesAreStoredExactly) {
   for (const std::string& v : values) {
     callMember(entry, "Fields", {}, &fields);
     std::string value = v;
-    callMember(fields, "add", {Argument::byValue("Same"), Argument::integer(1), Argument::byReference(value)},
+    callMember(fields, "add",
+               {Argument::byValue("Same"), Argument::integer(1), Argument::byReference(value)},
                nullptr);
     EXPECT_EQ(value, v);
   }

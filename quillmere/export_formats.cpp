@@ -10,8 +10,11 @@ namespace {
 std::size_t sequenceLength(std::string_view s, std::size_t i, char32_t* cp) {
   auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
   unsigned char b = byte(i);
-  std::size_t n = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3
-                                 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+  std::size_t n = b < 0x80                 ? 1
+                  : b >= 0xC2 && b <= 0xDF ? 2
+                  : b >= 0xE0 && b <= 0xEF ? 3
+                  : b >= 0xF0 && b <= 0xF4 ? 4
+                                           : 0;
   if (n == 0 || i + n > s.size()) return 0;
   char32_t v = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
   for (std::size_t k = 1; k < n; ++k) {

@@ -17,7 +17,7 @@ TEST(JsonTest, StringsAreEscapedAndNothingIsDropped) {
            {"\n\r\t", "\"\\n\\r\\t\""},
            {std::string("\0\x1A\x7F", 3), "\"\\u0000\\u001A\\u007F\""},
            {"M\xC3\xBCller \xF0\x9F\x98\x80", "\"M\xC3\xBCller \xF0\x9F\x98\x80\""},
-           {"\xFC", "\"\\u00FC\""},              // not UTF-8
+           {"\xFC", "\"\\u00FC\""},            // not UTF-8
            {"a\xED\xA0\x80", "\"a\\uD800\""},  // an encoded lone surrogate
        }) {
     EXPECT_EQ(jsonString(c.in), c.out) << c.in;
@@ -38,7 +38,10 @@ TEST(VcardTest, TextValuesAreEscaped) {
 
 TEST(VcardTest, LongLinesAreFoldedAtOctetsNeverInsideACharacter) {
   std::string line = "NOTE:";
-  for (int i = 0; i < 80; ++i) line += "\xC3\xBC" "a";  // two-octet and one-octet characters
+  for (int i = 0; i < 80; ++i)
+    line +=
+        "\xC3\xBC"
+        "a";  // two-octet and one-octet characters
   std::string folded = foldLine(line);
   ASSERT_EQ(folded.substr(folded.size() - 2), "\r\n");
   std::string unfolded;

@@ -58,15 +58,15 @@ quillmere::StoredEntry contact(const std::string& first, const std::string& last
            {"Cellular Phone Number", 1, "+49 170 3"},
            {"Home Phone Number", 1, "+49 89 4"},
            {"Mail Stop", 1, "MS-7\\B"},
-           {"Comments", 1, "Met at the \"fair\"; " + std::string(120, 'x') +
-                               " \xE4\xBD\xA0\xE5\xA5\xBD"}}};
+           {"Comments", 1,
+            "Met at the \"fair\"; " + std::string(120, 'x') + " \xE4\xBD\xA0\xE5\xA5\xBD"}}};
 }
 
 TEST_F(QuillmereCommandTest, HelpSaysWhatItDoes) {
   ProcessResult r = quillmere({"--help"});
   EXPECT_EQ(r.exitCode, 0);
-  for (const char* word : {"register", "unregister", "books", "entries BOOK --json", "vcard BOOK",
-                           "store.sqlite3"}) {
+  for (const char* word :
+       {"register", "unregister", "books", "entries BOOK --json", "vcard BOOK", "store.sqlite3"}) {
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
   }
 }
@@ -81,7 +81,8 @@ TEST_F(QuillmereCommandTest, ProblemsGoToStandardErrorWithAStatus) {
       {{}, 2, "quillmere: no command given\nTry 'quillmere --help'.\n"},
       {{"frobnicate"}, 2, "quillmere: unknown command 'frobnicate'\nTry 'quillmere --help'.\n"},
       {{"entries"}, 2, "quillmere: wrong arguments for 'entries'\nTry 'quillmere --help'.\n"},
-      {{"books"}, 1,
+      {{"books"},
+       1,
        "quillmere: The address book store " + storePath() +
            " does not exist (nothing has been converted into it yet)\n"},
   };
@@ -133,7 +134,8 @@ TEST_F(QuillmereCommandTest, ARealParserReadsTheCardsBack) {
   if (runProcess({python, "-c", "import vobject"}).exitCode != 0) {
     GTEST_SKIP() << "python3-vobject is not installed";
   }
-  fill({contact("Ann", "Smith"), contact("J\xC3\xBCrgen", "M\xC3\xBCller"),
+  fill({contact("Ann", "Smith"),
+        contact("J\xC3\xBCrgen", "M\xC3\xBCller"),
         {0, "Only Name", {{"First Name", 1, "Only"}, {"Last Name", 1, "Name"}}},
         {0, " ", {}}});
   ProcessResult json = quillmere({"entries", "from Schedule+", "--json"});

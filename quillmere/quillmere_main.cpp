@@ -1,6 +1,7 @@
 // quillmere: registers the Quillmere address book component for the current
 // user, and shows and exports what is in the user's address book store.
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <climits>
@@ -14,8 +15,6 @@
 #include "quillmere/identity.h"
 #include "quillmere/registration.h"
 #include "quillmere/store.h"
-
-#include <pwd.h>
 
 namespace {
 
@@ -141,8 +140,8 @@ int run(const std::vector<std::string>& args) {
         cardwharf::quillmere::componentLibraryFor(executablePath());
     if (!library) return failure("cannot find the component library beside this command");
     cardwharf::quillmere::registerComponent(*library);
-    std::cout << "Registered " << cardwharf::quillmere::kSessionClass << " (" << *library
-              << ") in " << cardwharf::quillmere::registrationFile() << "\n";
+    std::cout << "Registered " << cardwharf::quillmere::kSessionClass << " (" << *library << ") in "
+              << cardwharf::quillmere::registrationFile() << "\n";
     return 0;
   }
   if (command == "unregister" && args.size() == 1) {

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -62,8 +62,7 @@ std::optional<std::string> componentLibraryFor(const std::string& executable) {
 
 void registerComponent(const std::string& library) {
   if (library.empty() || library.front() != '/') {
-    throw std::runtime_error("the component library must be named by an absolute path: " +
-                             library);
+    throw std::runtime_error("the component library must be named by an absolute path: " + library);
   }
   struct stat st;
   if (::stat(library.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {

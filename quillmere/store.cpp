@@ -85,8 +85,9 @@ bool makeFolders(const std::string& folder) {
 std::string columnText(sqlite3_stmt* s, int column) {
   const unsigned char* text = sqlite3_column_text(s, column);
   int size = sqlite3_column_bytes(s, column);
-  return text == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(text),
-                                                       static_cast<std::size_t>(size));
+  return text == nullptr
+             ? std::string()
+             : std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
 }
 
 void bindText(sqlite3_stmt* s, int index, const std::string& text) {
@@ -331,8 +332,7 @@ void Store::addField(std::int64_t entry, const std::string& name, int kind,
   if (rc != SQLITE_DONE) fail("Could not add the field \"" + name + "\"", rc);
 }
 
-void Store::forEachEntry(std::int64_t book,
-                         const std::function<void(const StoredEntry&)>& visit) {
+void Store::forEachEntry(std::int64_t book, const std::function<void(const StoredEntry&)>& visit) {
   // One statement: one snapshot, even while another program writes.
   sqlite3_stmt* s = statement(kListEntries,
                               "SELECT e.id, e.name, f.name, f.kind, f.value FROM entries e "

@@ -4,8 +4,8 @@
 #include <array>
 #include <map>
 #include <span>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "addrbook/testing/test_component_control.h"
 #include "automation/charset.h"
@@ -23,12 +23,13 @@ extern "C" __attribute__((visibility("default"))) TestComponentControl* testComp
 
 namespace {
 
-TestComponentControl& control() { return *testComponentControl(); }
+TestComponentControl& control() {
+  return *testComponentControl();
+}
 
-constexpr std::array<std::u16string_view, 9> kMembers{u"Login",  u"RootAccount",
-                                                      u"AddressBooks", u"Add",
-                                                      u"item", u"AddressBookEntries",
-                                                      u"Fields", u"add", u"Nothing"};
+constexpr std::array<std::u16string_view, 9> kMembers{
+    u"Login",  u"RootAccount", u"AddressBooks", u"Add", u"item", u"AddressBookEntries",
+    u"Fields", u"add",         u"Nothing"};
 
 // The members of each kind of object, as indexes into kMembers.
 std::vector<int> membersOf(const std::string& kind) {
@@ -42,7 +43,9 @@ std::vector<int> membersOf(const std::string& kind) {
   return {};
 }
 
-std::string quote(const std::u16string& s) { return "\"" + toBytes(s) + "\""; }
+std::string quote(const std::u16string& s) {
+  return "\"" + toBytes(s) + "\"";
+}
 
 std::string describe(const VARIANT& v) {
   switch (v.vt) {
@@ -156,12 +159,12 @@ class TestObject final : public DispatchObject {
     // Only this kind's members are known; the others stay unknown names.
     static thread_local std::vector<std::u16string_view> names;
     names.assign(kMembers.size(), u"\x1F");
-    for (int i : membersOf(kind_)) names[static_cast<std::size_t>(i)] = kMembers[static_cast<std::size_t>(i)];
+    for (int i : membersOf(kind_))
+      names[static_cast<std::size_t>(i)] = kMembers[static_cast<std::size_t>(i)];
     return names;
   }
 
-  HRESULT perform(const std::string& member, DISPPARAMS* params, VARIANT* result,
-                  EXCEPINFO* info) {
+  HRESULT perform(const std::string& member, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info) {
     std::u16string text;
     auto give = [&](TestObject* object) { returnObject(result, ComPtr<IDispatch>::adopt(object)); };
     if (member == "Login") return S_OK;
@@ -224,8 +227,9 @@ class Factory final : public StaticClassFactory {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) HRESULT AutomationGetClassObject(
-    const CLSID*, const IID* iid, void** out) {
+extern "C" __attribute__((visibility("default"))) HRESULT AutomationGetClassObject(const CLSID*,
+                                                                                   const IID* iid,
+                                                                                   void** out) {
   static Factory factory;
   return factory.get(*iid, out);
 }

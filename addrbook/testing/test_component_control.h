@@ -46,8 +46,7 @@ struct Fault {
     f.status = status;
     return f;
   }
-  static Fault failing(std::string kind, std::string member, int nth,
-                       automation::HRESULT status) {
+  static Fault failing(std::string kind, std::string member, int nth, automation::HRESULT status) {
     Fault f = make(std::move(kind), std::move(member), nth, Action::status);
     f.status = status;
     return f;

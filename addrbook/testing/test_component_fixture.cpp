@@ -33,7 +33,9 @@ TestComponentTest::TestComponentTest() : control(loadControl()) {
   strings = automation::liveStringCount();
 }
 
-TestComponentTest::~TestComponentTest() { automation::CoUninitialize(); }
+TestComponentTest::~TestComponentTest() {
+  automation::CoUninitialize();
+}
 
 void TestComponentTest::TearDown() {
   releaseAll();

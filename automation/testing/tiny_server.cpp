@@ -18,8 +18,8 @@ class Pinger final : public DispatchObject {
  public:
   Pinger() { ++liveObjects; }
 
-  HRESULT Invoke(DISPID id, const IID&, LCID, WORD, DISPPARAMS* params, VARIANT* result,
-                 EXCEPINFO*, UINT*) override {
+  HRESULT Invoke(DISPID id, const IID&, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                 UINT*) override {
     if (!isApartmentInitialized()) return CO_E_NOTINITIALIZED;
     if (params == nullptr) return E_POINTER;
     if (id == 1) {
@@ -48,8 +48,9 @@ class Factory final : public StaticClassFactory {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) HRESULT AutomationGetClassObject(
-    const CLSID*, const IID* iid, void** out) {
+extern "C" __attribute__((visibility("default"))) HRESULT AutomationGetClassObject(const CLSID*,
+                                                                                   const IID* iid,
+                                                                                   void** out) {
   static Factory factory;
   return factory.get(*iid, out);
 }

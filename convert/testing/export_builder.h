@@ -12,8 +12,8 @@ namespace cardwharf::testing {
 // The export's heading line, without its line end.
 inline std::string exportHeading() {
   std::string heading;
-  for (int c = 1; c <= 31; ++c) heading += (c > 1 ? ",\"" : "\"") + std::string("H") +
-                                           std::to_string(c) + "\"";
+  for (int c = 1; c <= 31; ++c)
+    heading += (c > 1 ? ",\"" : "\"") + std::string("H") + std::to_string(c) + "\"";
   return heading;
 }
 

@@ -23,7 +23,9 @@ QuillmereHome::QuillmereHome() {
   automation::CoInitialize(nullptr);
 }
 
-QuillmereHome::~QuillmereHome() { automation::CoUninitialize(); }
+QuillmereHome::~QuillmereHome() {
+  automation::CoUninitialize();
+}
 
 std::vector<quillmere::StoredEntry> QuillmereHome::entriesOf(const std::string& book) const {
   auto store = quillmere::Store::open(storePath(), quillmere::Store::Mode::readOnly);
