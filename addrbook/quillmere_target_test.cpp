@@ -1,6 +1,9 @@
 #include "addrbook/quillmere_target.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "addrbook/field_mapping.h"
 #include "addrbook/testing/test_component_fixture.h"
@@ -110,6 +113,28 @@ TEST_F(QuillmereTargetTest, SessionFailures) {
   EXPECT_EQ(target.openSession(), OpenSessionResult::notCreated);
   target.runEnded();
   EXPECT_EQ(alive("session"), session);
+}
+
+TEST_F(QuillmereTargetTest, ARegistrationThatIsRefusedCreatesNoSession) {
+  std::string file = home.file("automation/classes/CorvantisGroupWareSession.class");
+  std::string writable = home.file("writable.so");
+  std::filesystem::copy_file(TEST_COMPONENT, writable);
+  ::chmod(writable.c_str(), 0777);
+  const std::string clsid = "CLSID={C0F1A7E5-2B3D-4C5E-8F90-A1B2C3D4E5F6}\n";
+  for (const std::string& text :
+       {clsid + "InprocServer=relative/lib.so\n", clsid + "InprocServer=" + home.file("none.so"),
+        clsid + "InprocServer=" + writable + "\n", std::string("CLSID={bad}\n"),
+        clsid + "InprocServer=/etc/hostname\n"}) {
+    testing::writeFile(file, text);
+    EXPECT_EQ(target.openSession(), OpenSessionResult::notCreated) << text;
+    EXPECT_TRUE(target.Session.empty());
+  }
+  ::chmod(file.c_str(), 0666);  // a registration others may write
+  testing::writeFile(file, clsid + "InprocServer=" + TEST_COMPONENT + "\n");
+  ::chmod(file.c_str(), 0666);
+  EXPECT_EQ(target.openSession(), OpenSessionResult::notCreated);
+  ::chmod(file.c_str(), 0644);
+  EXPECT_EQ(target.openSession(), OpenSessionResult::opened);
 }
 
 TEST_F(QuillmereTargetTest, AMissingRootAccountIsRaised) {

@@ -469,12 +469,23 @@ TEST_F(ConversionTest, TwentyAndTwentyOneCharacterLines) {
   EXPECT_EQ(target.rows[0][1], "y");
 }
 
+// Root may write any file, so the run goes on as the unprivileged user: the
+// export is then one that this user can read but not write.
+void asUnprivilegedUser() {
+  if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+}
+
 TEST_F(ConversionTest, AReadOnlyExportConverts) {
   std::string exportPath = dir.write("contacts.csv", twoContacts());
   ASSERT_EQ(::chmod(exportPath.c_str(), 0444), 0);
-  run(exportPath);
-  EXPECT_TRUE(display.errors.empty());
-  EXPECT_EQ(target.rows.size(), 2u);
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);  // the intermediate file goes here
+  EXPECT_EXIT(
+      {
+        asUnprivilegedUser();
+        run(exportPath);
+        ::_exit(display.errors.empty() && target.rows.size() == 2 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(ConversionTest, AnExportWithoutAFolderKeepsTheIntermediateFileBesideIt) {
@@ -641,10 +652,9 @@ TEST_F(ConversionTest, AFolderWithoutWritePermissionGivesTheCreateMessage) {
   ASSERT_EQ(::chmod(exportPath.c_str(), 0644), 0);
   ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
   ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-  // Root may write anywhere: the run then goes on as the unprivileged user.
   EXPECT_EXIT(
       {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        asUnprivilegedUser();
         run(exportPath);
         bool ok = display.errors == std::vector<std::string>{"Unable to create output file!"} &&
                   display.closeRequested && !std::filesystem::exists(folder + "/qmcnvt.cvt");

@@ -103,6 +103,41 @@ struct Reset {
   }
 };
 
+// Writes the schema and the marks of a Quillmere store into the empty
+// database `db`, in one transaction.
+int initialise(sqlite3* db) {
+  std::string init = std::string("BEGIN IMMEDIATE;") + kSchema +
+                     "PRAGMA application_id=" + std::to_string(Store::kApplicationId) +
+                     ";PRAGMA user_version=" + std::to_string(Store::kSchemaVersion) + ";COMMIT;";
+  int rc = sqlite3_exec(db, init.c_str(), nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  return rc;
+}
+
+// Makes a complete new store at `path`: written in a private file beside it
+// and only then given its name, so that nobody ever opens a half-made store.
+// When another program made one meanwhile, that one stays. Gives "" on
+// success, else why it failed.
+std::string createInitialised(const std::string& path) {
+  std::string temporary = path + ".new-XXXXXX";
+  int fd = ::mkostemp(temporary.data(), O_CLOEXEC);  // mode 0600, whatever the umask
+  if (fd < 0) return std::strerror(errno);
+  ::close(fd);
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(temporary.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
+                           nullptr);
+  if (rc == SQLITE_OK) rc = initialise(db);
+  sqlite3_close(db);
+  std::string why;
+  if (rc != SQLITE_OK) {
+    why = describeFailure(rc);
+  } else if (::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST) {
+    why = std::strerror(errno);
+  }
+  ::unlink(temporary.c_str());
+  return why;
+}
+
 }  // namespace
 
 std::string describeFailure(int rc) {
@@ -145,12 +180,9 @@ std::unique_ptr<Store> Store::open(const std::string& path, Mode mode) {
     if (slash != std::string::npos && !makeFolders(path.substr(0, slash))) {
       throw error(Reason::other, std::string("cannot be created: ") + std::strerror(errno));
     }
-    // Made here, so that it is private whatever the umask.
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EEXIST) {
-      throw error(Reason::other, std::string("cannot be created: ") + std::strerror(errno));
+    if (std::string why = createInitialised(path); !why.empty()) {
+      throw error(Reason::other, "cannot be created: " + why);
     }
-    if (fd >= 0) ::close(fd);
   } else if (!S_ISREG(st.st_mode)) {
     throw error(Reason::notAStore, "is not a file");
   }
@@ -192,18 +224,10 @@ std::unique_ptr<Store> Store::open(const std::string& path, Mode mode) {
   check(single("PRAGMA user_version", &version));
   check(single("SELECT count(*) FROM sqlite_schema", &objects));
   if (applicationId == 0 && version == 0 && objects == 0) {
+    // An empty file that someone put in the store's place.
     if (mode == Mode::readOnly) throw error(Reason::notAStore, "is empty");
+    check(initialise(raw));
     check(single("PRAGMA journal_mode=WAL", nullptr));
-    char* message = nullptr;
-    std::string init = std::string("BEGIN IMMEDIATE;") + kSchema +
-                       "PRAGMA application_id=" + std::to_string(kApplicationId) +
-                       ";PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";COMMIT;";
-    rc = sqlite3_exec(raw, init.c_str(), nullptr, nullptr, &message);
-    sqlite3_free(message);
-    if (rc != SQLITE_OK) {
-      sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
-      check(rc);
-    }
   } else if (applicationId != kApplicationId) {
     throw error(Reason::notAStore, "is not a Quillmere address book store");
   } else if (version > kSchemaVersion) {

@@ -51,6 +51,11 @@ TEST(StoreTest, KeepsBooksEntriesAndFieldsInOrder) {
   EXPECT_EQ(entries[1].fields[1].value, "3");
   EXPECT_FALSE(store->findBook(account, "Nope").has_value());
   EXPECT_FALSE(store->findAccount("bob").has_value());
+  // The store was made whole before it got its name; nothing else is left.
+  for (const auto& e : std::filesystem::directory_iterator(dir.file("sub/dir"))) {
+    EXPECT_EQ(e.path().filename().string().rfind("store.sqlite3", 0), 0u) << e.path();
+    EXPECT_EQ(e.path().string().find(".new-"), std::string::npos) << e.path();
+  }
 }
 
 TEST(StoreTest, AMissingStoreIsNotCreatedForReading) {
