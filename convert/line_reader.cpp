@@ -47,7 +47,7 @@ void LineReader::open(const std::string& name) {
 // Walks back from the end of the file over its trailing run of Ctrl-Z,
 // carriage return and line feed bytes; the text ends at the first Ctrl-Z of
 // that run, or at the end of the file when the run holds none.
-bool LineReader::findTextEnd(std::uint64_t size) {
+void LineReader::findTextEnd(std::uint64_t size) {
   limit_ = size;
   std::uint64_t at = size;
   while (at > 0) {
@@ -56,19 +56,18 @@ bool LineReader::findTextEnd(std::uint64_t size) {
     std::size_t got = 0;
     if (int code = layer_.fs().readAt(fd_, from, block_.get(), want, &got); code != 0) {
       fail(code);
-      return false;
+      return;
     }
     if (got != want) {  // the file shrank meanwhile: its text ends where it could be read
       limit_ = from + got;
-      return true;
+      return;
     }
     for (std::size_t i = want; i-- > 0;) {
-      if (!isTrailer(block_[i])) return true;
+      if (!isTrailer(block_[i])) return;
       if (block_[i] == kCtrlZ) limit_ = from + i;
     }
     at = from;
   }
-  return true;
 }
 
 bool LineReader::refill() {

@@ -54,7 +54,7 @@ class LineReader {
 
  private:
   void fail(int code);
-  bool findTextEnd(std::uint64_t size);
+  void findTextEnd(std::uint64_t size);
   bool refill();
   bool skipLineFeedAfterReturn();
 

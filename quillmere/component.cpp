@@ -15,7 +15,6 @@
 // open store, which closes with the last of them. Objects belong to the
 // thread that made them, which must have the runtime initialised.
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <array>
@@ -53,14 +52,6 @@ HRESULT fail(EXCEPINFO* info, const std::string& description, HRESULT code = E_F
 HRESULT failStore(EXCEPINFO* info, const StoreError& e) {
   HRESULT code = e.reason() == StoreError::Reason::busy ? E_ACCESSDENIED : E_FAIL;
   return fail(info, e.what(), code);
-}
-
-// The login name of the user the process runs as.
-std::string loginName() {
-  if (const passwd* pw = ::getpwuid(::geteuid()); pw != nullptr && pw->pw_name != nullptr) {
-    return pw->pw_name;
-  }
-  return "user" + std::to_string(::geteuid());
 }
 
 // A member: its name, and whether it may be read as a property.
@@ -256,7 +247,7 @@ class Session final : public Object {
       if (const char* pages = std::getenv("QUILLMERE_STORE_MAX_PAGES")) {
         context->store->limitPages(std::strtoll(pages, nullptr, 10));
       }
-      context->accountName = loginName();
+      context->accountName = cardwharf::quillmere::loginName();
       context->account = context->store->ensureAccount(context->accountName);
       context_ = std::move(context);
       return S_OK;

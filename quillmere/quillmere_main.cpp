@@ -1,7 +1,6 @@
 // quillmere: registers the Quillmere address book component for the current
 // user, and shows and exports what is in the user's address book store.
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <climits>
@@ -62,13 +61,6 @@ int failure(const std::string& message) {
   return 1;
 }
 
-std::string loginName() {
-  if (const passwd* pw = ::getpwuid(::geteuid()); pw != nullptr && pw->pw_name != nullptr) {
-    return pw->pw_name;
-  }
-  return "user" + std::to_string(::geteuid());
-}
-
 std::string executablePath() {
   std::vector<char> buffer(PATH_MAX + 1);
   ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
@@ -100,7 +92,7 @@ std::size_t width(const std::string& text) {
 
 int showBook(const std::string& book, const std::string& format) {
   std::unique_ptr<Store> store = Store::open(Store::defaultPath(), Store::Mode::readOnly);
-  std::optional<std::int64_t> account = store->findAccount(loginName());
+  std::optional<std::int64_t> account = store->findAccount(cardwharf::quillmere::loginName());
   std::optional<std::int64_t> id;
   if (account) id = store->findBook(*account, book);
   if (!id) return failure("there is no address book named \"" + book + "\"");
@@ -152,7 +144,8 @@ int run(const std::vector<std::string>& args) {
   }
   if (command == "books" && args.size() == 1) {
     std::unique_ptr<Store> store = Store::open(Store::defaultPath(), Store::Mode::readOnly);
-    if (std::optional<std::int64_t> account = store->findAccount(loginName())) {
+    if (std::optional<std::int64_t> account =
+            store->findAccount(cardwharf::quillmere::loginName())) {
       for (const std::string& name : store->books(*account)) std::cout << printable(name) << "\n";
     }
     return 0;

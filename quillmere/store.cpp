@@ -1,6 +1,7 @@
 #include "quillmere/store.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -162,6 +163,13 @@ std::string describeFailure(int rc) {
   if ((rc & 0xFF) == SQLITE_NOMEM) return "there is not enough memory";
   if ((rc & 0xFF) == SQLITE_CANTOPEN) return "the address book store cannot be opened";
   return std::string("the address book store reported: ") + sqlite3_errstr(rc);
+}
+
+std::string loginName() {
+  if (const passwd* pw = ::getpwuid(::geteuid()); pw != nullptr && pw->pw_name != nullptr) {
+    return pw->pw_name;
+  }
+  return "user" + std::to_string(::geteuid());
 }
 
 std::string Store::defaultPath() {

@@ -111,6 +111,11 @@ class Store {
   std::vector<sqlite3_stmt*> statements_;
 };
 
+// The name of the account that the user the process runs as works in: the
+// user's login name (or "user" and the user id when it has none). The
+// component and the quillmere command both go by it.
+std::string loginName();
+
 // A plain sentence for the SQLite result code `rc`.
 std::string describeFailure(int rc);
 
