@@ -128,6 +128,11 @@ std::string createInitialised(const std::string& path) {
   int rc = sqlite3_open_v2(temporary.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
                            nullptr);
   if (rc == SQLITE_OK) rc = initialise(db);
+  // Write-ahead logging is set before the store gets its name, as a mark in
+  // the file itself: a writer killed at any moment after then leaves a log
+  // that a read-only reader can still read past, never the rollback journal
+  // that only a writer may undo.
+  if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   sqlite3_close(db);
   std::string why;
   if (rc != SQLITE_OK) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -56,6 +57,58 @@ TEST(StoreTest, KeepsBooksEntriesAndFieldsInOrder) {
     EXPECT_EQ(e.path().filename().string().rfind("store.sqlite3", 0), 0u) << e.path();
     EXPECT_EQ(e.path().string().find(".new-"), std::string::npos) << e.path();
   }
+}
+
+// Names every file SQLite opens while it is installed as the default.
+class OpenedFiles {
+ public:
+  OpenedFiles() {
+    base_ = sqlite3_vfs_find(nullptr);
+    vfs_ = *base_;
+    vfs_.zName = "cardwharf-recording";
+    vfs_.pAppData = this;
+    vfs_.xOpen = [](sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* file, int flags,
+                    int* outFlags) {
+      auto* self = static_cast<OpenedFiles*>(vfs->pAppData);
+      if (name != nullptr) self->names.emplace_back(name);
+      return self->base_->xOpen(self->base_, name, file, flags, outFlags);
+    };
+    sqlite3_vfs_register(&vfs_, 1);
+  }
+  ~OpenedFiles() {
+    sqlite3_vfs_unregister(&vfs_);
+    sqlite3_vfs_register(base_, 1);
+  }
+  OpenedFiles(const OpenedFiles&) = delete;
+  OpenedFiles& operator=(const OpenedFiles&) = delete;
+
+  std::vector<std::string> names;
+
+ private:
+  sqlite3_vfs* base_;
+  sqlite3_vfs vfs_;
+};
+
+TEST(StoreTest, TheStoreUnderItsNameNeverHasARollbackJournal) {
+  // A writer killed while a rollback journal is beside the store leaves it
+  // for a writer to undo: every reader would be refused until one came.
+  TempDir dir;
+  std::string path = dir.file("store.sqlite3");
+  std::vector<std::string> opened;
+  {
+    OpenedFiles files;
+    auto store = Store::open(path, Store::Mode::readWrite);
+    store->addEntry(store->addBook(store->ensureAccount("ann"), "B"), "e");
+    opened = files.names;
+  }
+  auto wasOpened = [&](const std::string& name) {
+    return std::find(opened.begin(), opened.end(), name) != opened.end();
+  };
+  EXPECT_TRUE(wasOpened(path));
+  EXPECT_TRUE(wasOpened(path + "-wal"));
+  EXPECT_FALSE(wasOpened(path + "-journal"));
+  auto reader = Store::open(path, Store::Mode::readOnly);
+  EXPECT_EQ(reader->books(*reader->findAccount("ann")), std::vector<std::string>{"B"});
 }
 
 TEST(StoreTest, AMissingStoreIsNotCreatedForReading) {

@@ -12,6 +12,8 @@ std::string integrityOf(const std::string& path) {
     if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK &&
         sqlite3_step(s) == SQLITE_ROW) {
       verdict = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+    } else {
+      verdict += std::string(": ") + sqlite3_errmsg(db);
     }
     sqlite3_finalize(s);
   }

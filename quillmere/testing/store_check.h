@@ -9,7 +9,8 @@
 namespace cardwharf::testing {
 
 // The first line of PRAGMA integrity_check on the store at `path`, opened
-// read-only; "no answer" when it cannot be asked.
+// read-only; "no answer" when it cannot be opened, "no answer: " and
+// SQLite's reason when it opens and cannot be asked.
 std::string integrityOf(const std::string& path);
 
 }  // namespace cardwharf::testing
