@@ -106,9 +106,14 @@ std::string login() {
   return ::getpwuid(::geteuid())->pw_name;
 }
 
+// Where the component keeps the store of a user whose home is `home`.
+std::string storeIn(const std::string& home) {
+  return home + "/quillmere/store.sqlite3";
+}
+
 std::vector<quillmere::StoredEntry> storedEntries(const std::string& home) {
   std::vector<quillmere::StoredEntry> out;
-  std::string path = home + "/quillmere/store.sqlite3";
+  std::string path = storeIn(home);
   if (!std::filesystem::exists(path)) return out;
   auto store = quillmere::Store::open(path, quillmere::Store::Mode::readOnly);
   auto account = store->findAccount(login());
@@ -120,7 +125,7 @@ std::vector<quillmere::StoredEntry> storedEntries(const std::string& home) {
 }
 
 std::string integrityOf(const std::string& home) {
-  return testing::integrityOf(home + "/quillmere/store.sqlite3");
+  return testing::integrityOf(storeIn(home));
 }
 
 // The entry names that the export's contacts give, in order, worked out
@@ -167,7 +172,7 @@ void expectAPrefixOfTheExport(const std::string& home, const std::vector<std::st
                                        "Mail Stop",
                                        "Comments"};
   // A run stopped before it made the store leaves none, the empty prefix.
-  if (!std::filesystem::exists(home + "/quillmere/store.sqlite3")) return;
+  if (!std::filesystem::exists(storeIn(home))) return;
   ASSERT_EQ(integrityOf(home), "ok");
   std::vector<quillmere::StoredEntry> entries = storedEntries(home);
   ASSERT_LE(entries.size(), names.size());
@@ -270,7 +275,7 @@ TEST(FaultTest, AStoreHeldByAnotherProgramFailsClearlyAndWritesNothing) {
   pid_t holder = ::fork();
   if (holder == 0) {
     sqlite3* db = nullptr;
-    std::string path = home.file("quillmere/store.sqlite3");
+    std::string path = storeIn(home.path());
     sqlite3_open(path.c_str(), &db);
     bool locked = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
     if (::write(ready[1], locked ? "y" : "n", 1) != 1) ::_exit(1);
@@ -320,7 +325,7 @@ TEST_P(OddExportTest, EndsWithTheRunsOwnMessageOrACleanImport) {
     EXPECT_NE(run.out.find("\"status\": \"&Convert\""), std::string::npos);
   }
   EXPECT_EQ(integrityOf(home.path()),
-            std::filesystem::exists(home.file("quillmere/store.sqlite3")) ? "ok" : "no answer");
+            std::filesystem::exists(storeIn(home.path())) ? "ok" : "no answer");
 }
 
 INSTANTIATE_TEST_SUITE_P(
